@@ -1,0 +1,38 @@
+#include "CMOSDLL32.h"
+
+#include <cstdlib>
+
+namespace orbicap {
+
+bool CMOSDLL32::LoadCameraLibrary(const std::string& path) {
+    static_cast<DriverFunctions&>(*this) = DriverFunctions{};
+    if (!library_.Open(path)) {
+        error_ = library_.Error();
+        return false;
+    }
+    std::string missing;
+#define ORBICAP_BIND_SLOT(fn)                                                                      \
+    fn = reinterpret_cast<decltype(fn)>(library_.Symbol(#fn));                                     \
+    if (!fn && missing.empty())                                                                    \
+        missing = #fn;
+    ORBICAP_DRIVER_FUNCTIONS(ORBICAP_BIND_SLOT)
+#undef ORBICAP_BIND_SLOT
+    if (!missing.empty()) {
+        error_ = path + ": the driver does not export " + missing;
+        static_cast<DriverFunctions&>(*this) = DriverFunctions{};
+        library_.Close();
+        return false;
+    }
+    error_.clear();
+    return true;
+}
+
+std::string ChooseDriverPath(const std::string& commandLinePath, const std::string& executableDir) {
+    if (!commandLinePath.empty())
+        return commandLinePath;
+    if (const char* env = std::getenv("ORBICAP_DRIVER"); env && *env)
+        return env;
+    return executableDir + "/../lib/libqhy5v-sim.so";
+}
+
+} // namespace orbicap

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "drivers/abi/qhy5v_driver.h"
+#include "platform/SharedLibrary.h"
+
+#include <string>
+
+namespace orbicap {
+
+// Every function of the driver ABI, in one list so that declaring and binding
+// cannot drift apart.
+#define ORBICAP_DRIVER_FUNCTIONS(X)                                                                \
+    X(openUSB)                                                                                     \
+    X(closeUSB)                                                                                    \
+    X(CameraReset)                                                                                 \
+    X(SendRegister)                                                                                \
+    X(GetVIDPID)                                                                                   \
+    X(Subframe)                                                                                    \
+    X(DynamicRange)                                                                                \
+    X(ProgramCamera)                                                                               \
+    X(ExposureSemaphore)                                                                           \
+    X(ThreadedExposure)                                                                            \
+    X(Exposure)                                                                                    \
+    X(CancelExposure)                                                                              \
+    X(SetDigitalGain)                                                                              \
+    X(SetCompanding)                                                                               \
+    X(SetAGC)                                                                                      \
+    X(HorizontalFlip)                                                                              \
+    X(VerticalFlip)                                                                                \
+    X(RowNoise)                                                                                    \
+    X(ADCRef)                                                                                      \
+    X(bufferCopy)                                                                                  \
+    X(debayerImage)                                                                                \
+    X(debayerImageW)                                                                               \
+    X(debayerImageFITBYTE)                                                                         \
+    X(debayerImageFITWORD)
+
+struct DriverFunctions {
+#define ORBICAP_DECLARE_SLOT(name) decltype(&::name) name = nullptr;
+    ORBICAP_DRIVER_FUNCTIONS(ORBICAP_DECLARE_SLOT)
+#undef ORBICAP_DECLARE_SLOT
+};
+
+// The bound camera driver. A library that lacks any ABI function is refused
+// and unloaded, so once LoadCameraLibrary succeeded every slot is valid and a
+// call through a missing entry cannot happen.
+class CMOSDLL32 : public DriverFunctions {
+public:
+    // Loads the driver library. On failure Error() holds the reason
+    // (the loader's message or the name of the missing function).
+    bool LoadCameraLibrary(const std::string& path);
+    bool IsLoaded() const { return library_.IsOpen(); }
+    const std::string& Error() const { return error_; }
+
+private:
+    SharedLibrary library_;
+    std::string error_;
+};
+
+inline constexpr int kDriverFunctionCount = 24;
+
+// The driver library the program uses: --driver PATH, else ORBICAP_DRIVER,
+// else the simulator beside the executable (../lib/libqhy5v-sim.so).
+std::string ChooseDriverPath(const std::string& commandLinePath, const std::string& executableDir);
+
+} // namespace orbicap

@@ -1,0 +1,49 @@
+#include "SystemInfo.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+
+namespace orbicap {
+
+std::uint64_t FreePhysicalMemory() {
+    if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            unsigned long long kb = 0;
+            if (std::sscanf(line, "MemAvailable: %llu kB", &kb) == 1) {
+                std::fclose(f);
+                return static_cast<std::uint64_t>(kb) * 1024u;
+            }
+        }
+        std::fclose(f);
+    }
+    const long pages = sysconf(_SC_AVPHYS_PAGES);
+    const long size = sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * size : 0;
+}
+
+std::int64_t UtcOffset100ns() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    // tm_gmtoff is local minus UTC in seconds, daylight time included.
+    return -static_cast<std::int64_t>(local.tm_gmtoff) * 10'000'000;
+}
+
+double NowAsDayCount() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    // 25569 days lie between 1899-12-30 and 1970-01-01.
+    const std::int64_t localSeconds = static_cast<std::int64_t>(seconds) + local.tm_gmtoff;
+    const std::int64_t localMs = localSeconds * 1000 + (ms < 0 ? ms + 1000 : ms);
+    return 25569.0 + static_cast<double>(localMs) / 86'400'000.0;
+}
+
+} // namespace orbicap

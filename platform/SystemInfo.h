@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+namespace orbicap {
+
+// Physical memory the system can still hand out without swapping, in bytes
+// (MemAvailable; free pages where that is missing).
+std::uint64_t FreePhysicalMemory();
+
+// UTC minus local time at this moment, in 100-nanosecond units.
+std::int64_t UtcOffset100ns();
+
+// Local date and time as days since 1899-12-30 00:00 with the time of day as
+// fraction, to the millisecond.
+double NowAsDayCount();
+
+} // namespace orbicap
