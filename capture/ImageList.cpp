@@ -5,8 +5,8 @@
 namespace orbicap {
 
 void ImageLst::Reshape(std::int32_t width, std::int32_t height, bool is16Bit) {
-    const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
-                              (is16Bit ? 2u : 1u);
+    const std::size_t bytes =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (is16Bit ? 2u : 1u);
     Data.reset(); // free first so the peak holds one block, not two
     Data = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
     Width = width;
@@ -14,8 +14,8 @@ void ImageLst::Reshape(std::int32_t width, std::int32_t height, bool is16Bit) {
     Is16Bit = is16Bit;
 }
 
-std::unique_ptr<ImageLst> NewFrame(std::int32_t width, std::int32_t height,
-                                   const std::string& text, bool is16Bit) {
+std::unique_ptr<ImageLst> NewFrame(std::int32_t width, std::int32_t height, const std::string& text,
+                                   bool is16Bit) {
     auto record = std::make_unique<ImageLst>();
     record->Reshape(width, height, is16Bit);
     record->Overlay = text;

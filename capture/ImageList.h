@@ -30,8 +30,8 @@ struct ImageLst {
 };
 
 // New record with an uninitialised block, TimeStamp = now (local time).
-std::unique_ptr<ImageLst> NewFrame(std::int32_t width, std::int32_t height,
-                                   const std::string& text, bool is16Bit);
+std::unique_ptr<ImageLst> NewFrame(std::int32_t width, std::int32_t height, const std::string& text,
+                                   bool is16Bit);
 
 // First-in first-out queue of finished frames. The capture thread appends;
 // only the window thread drops, so a record it holds stays valid. The lock

@@ -19,7 +19,8 @@ LocalDateTime CurrentLocalDateTime() {
     t.Hour = tm.tm_hour;
     t.Minute = tm.tm_min;
     t.Second = tm.tm_sec;
-    t.Millisecond = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    t.Millisecond =
+        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     return t;
 }
 
@@ -79,7 +80,9 @@ std::string FormatDateTime(const std::string& format, const LocalDateTime& t) {
 
 namespace {
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 bool TrimmedIsEmpty(const std::string& s) {
     for (char c : s)

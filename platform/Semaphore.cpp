@@ -9,7 +9,9 @@ Semaphore::Semaphore(unsigned initial, unsigned maximum) : maximum_(maximum) {
     sem_init(&sem_, 0, initial);
 }
 
-Semaphore::~Semaphore() { sem_destroy(&sem_); }
+Semaphore::~Semaphore() {
+    sem_destroy(&sem_);
+}
 
 void Semaphore::Release() {
     int value = 0;

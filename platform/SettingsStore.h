@@ -9,7 +9,9 @@ namespace orbicap {
 // failure reads as the default or writes nothing; nothing is ever reported.
 class SettingsStore {
 public:
-    explicit SettingsStore(QString organisation, QString application = QStringLiteral("Orbicap"));
+    // With no application name the store is one file per organisation,
+    // $XDG_CONFIG_HOME/<organisation>.conf.
+    explicit SettingsStore(QString organisation, QString application = {});
 
     QString ReadSetting(const QString& name, const QString& defaultValue) const;
     void WriteSetting(const QString& name, const QString& value) const;

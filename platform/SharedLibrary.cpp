@@ -4,7 +4,9 @@
 
 namespace orbicap {
 
-SharedLibrary::~SharedLibrary() { Close(); }
+SharedLibrary::~SharedLibrary() {
+    Close();
+}
 
 bool SharedLibrary::Open(const std::string& path) {
     Close();

@@ -11,8 +11,12 @@ using Tick = std::uint32_t;
 
 // True when a lies after b, also across a wrap of the counter (the two are
 // assumed to be less than 2^31 ms apart).
-constexpr bool TickAfter(Tick a, Tick b) { return static_cast<std::int32_t>(a - b) > 0; }
-constexpr bool TickBefore(Tick a, Tick b) { return TickAfter(b, a); }
+constexpr bool TickAfter(Tick a, Tick b) {
+    return static_cast<std::int32_t>(a - b) > 0;
+}
+constexpr bool TickBefore(Tick a, Tick b) {
+    return TickAfter(b, a);
+}
 
 // Source of ticks. Production code uses SystemTicks(); tests inject a
 // ManualClock to step through time and across the wrap.

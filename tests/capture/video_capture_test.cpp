@@ -1,0 +1,163 @@
+#include "capture/VideoCapture.h"
+
+#include "tests/support/FrameReceiver.h"
+#include "tests/support/SimCamera.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace orbicap {
+namespace {
+
+using test::FrameReceiver;
+using Clock = std::chrono::steady_clock;
+
+// The real binding, the real simulator, the real capture thread.
+class CaptureTest : public ::testing::Test {
+protected:
+    void Start(const test::SimKnobs& knobs, int exposureMs) {
+        knobs.Apply();
+        ASSERT_TRUE(camera.LoadCameraLibrary(test::SimulatorPath())) << camera.Error();
+        ASSERT_TRUE(capture.OpenCamera());
+        capture.ExposureMs = exposureMs;
+        capture.Gain = 10;
+        capture.ExtraSetting = 128;
+        capture.MainWindowHandle = &receiver;
+        capture.Resume();
+    }
+    void TearDown() override {
+        capture.Stop();
+        while (queue.FrameQueueHead())
+            queue.DropOldestFrame();
+    }
+
+    CMOSDLL32 camera;
+    FrameQueue queue;
+    OverlayText overlay;
+    TVideoCapture capture{camera, queue, overlay};
+    FrameReceiver receiver{queue};
+};
+
+TEST_F(CaptureTest, FramesArriveInOrderWithConsecutiveStamps) {
+    Start({}, 5);
+    ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= 40; }, 20000));
+    capture.Stop();
+    for (std::size_t i = 0; i < receiver.Frames.size(); ++i) {
+        EXPECT_EQ(receiver.Frames[i].Stamp, receiver.Frames[0].Stamp + i) << i;
+        EXPECT_EQ(receiver.Frames[i].Width, 752);
+        EXPECT_EQ(receiver.Frames[i].Bytes, 360960u);
+    }
+    EXPECT_EQ(receiver.EmptyMessages, 0);
+}
+
+TEST_F(CaptureTest, SizeAndDepthChangesNeverGiveAStaleRecord) {
+    Start({}, 5);
+    int phase = 0;
+    receiver.OnFrame = [&](const ImageLst& f) {
+        // Every record carries a block of exactly its own geometry.
+        EXPECT_EQ(f.ByteCount(), std::size_t(f.Width) * f.Height * (f.Is16Bit ? 2 : 1));
+        if (phase == 0 && receiver.Frames.size() == 5) {
+            capture.RequestedWidth = 376;
+            capture.RequestedHeight = 240;
+            phase = 1;
+        } else if (phase == 1 && f.Width == 376 && !f.Is16Bit) {
+            capture.TenBitRequested = true;
+            phase = 2;
+        }
+    };
+    ASSERT_TRUE(FrameReceiver::RunUntil(
+        [&] { return !receiver.Frames.empty() && receiver.Frames.back().Is16Bit; }, 20000));
+    const auto& last = receiver.Frames.back();
+    EXPECT_EQ(last.Width, 376);
+    EXPECT_EQ(last.Height, 240);
+    EXPECT_EQ(last.Bytes, 180480u);
+    bool sawSmall8 = false;
+    for (const auto& f : receiver.Frames)
+        sawSmall8 |= f.Width == 376 && !f.Is16Bit && f.Bytes == 90240u;
+    EXPECT_TRUE(sawSmall8);
+    // Stamps stay consecutive across the switches: nothing lost or repeated.
+    for (std::size_t i = 1; i < receiver.Frames.size(); ++i)
+        EXPECT_EQ(receiver.Frames[i].Stamp, receiver.Frames[i - 1].Stamp + 1);
+}
+
+// In the short branch the next exposure is started (and counted) before the
+// finished frame is queued; in the long branch a frame is counted only after
+// it was queued. So when the first frame is announced FpsCount tells the
+// branch apart.
+TEST_F(CaptureTest, ExposureLengthChoosesTheBranch) {
+    for (const auto& [exposure, expectShort] : {std::pair{499, true}, std::pair{500, false}}) {
+        CMOSDLL32 cam;
+        FrameQueue q;
+        OverlayText ov;
+        TVideoCapture cap(cam, q, ov);
+        FrameReceiver rec(q);
+        int countAtFirstFrame = -1;
+        rec.OnFrame = [&](const ImageLst&) {
+            if (countAtFirstFrame < 0)
+                countAtFirstFrame = cap.FpsCount;
+        };
+        test::SimKnobs{}.Apply();
+        ASSERT_TRUE(cam.LoadCameraLibrary(test::SimulatorPath()));
+        ASSERT_TRUE(cap.OpenCamera());
+        cap.ExposureMs = exposure;
+        cap.MainWindowHandle = &rec;
+        cap.Resume();
+        ASSERT_TRUE(FrameReceiver::RunUntil([&] { return countAtFirstFrame >= 0; }, 10000));
+        cap.Stop();
+        if (expectShort)
+            EXPECT_EQ(countAtFirstFrame, 2) << exposure;
+        else
+            EXPECT_EQ(countAtFirstFrame, 1) << exposure;
+    }
+}
+
+TEST_F(CaptureTest, StopWaitsForTheLongExposureInProgress) {
+    Start({}, 3000);
+    // Let the first exposure get going, then ask the thread to stop.
+    FrameReceiver::RunUntil([] { return false; }, 300);
+    const auto before = Clock::now();
+    capture.Stop();
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before);
+    EXPECT_TRUE(capture.Stopped());
+    EXPECT_GE(waited.count(), 2000); // the exposure ran to its end ...
+    EXPECT_LT(waited.count(), 3000 + TVideoCapture::kGiveUpMarginMs); // ... and no further
+}
+
+TEST_F(CaptureTest, StalledCameraDoesNotHangShutdown) {
+    test::SimKnobs knobs;
+    knobs.StallAfter = 3;
+    Start(knobs, 50);
+    ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= 2; }, 10000));
+    FrameReceiver::RunUntil([] { return false; }, 300); // now stalled
+    const auto before = Clock::now();
+    capture.Stop();
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - before);
+    EXPECT_TRUE(capture.Stopped());
+    EXPECT_LT(waited.count(), 50 + TVideoCapture::kGiveUpMarginMs + 1500);
+    EXPECT_LE(receiver.Frames.size(), 3u);
+}
+
+TEST_F(CaptureTest, RecordingFreezesTheCameraSettings) {
+    Start({}, 5);
+    ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= 3; }, 10000));
+    capture.Recording = true;
+    // Frames already in flight were sized before; wait until a couple of
+    // frames were taken under the flag, then change the size.
+    const std::size_t mark = receiver.Frames.size() + 3;
+    ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= mark; }, 10000));
+    capture.RequestedWidth = 400;
+    capture.RequestedHeight = 400;
+    const std::size_t later = receiver.Frames.size() + 10;
+    ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= later; }, 10000));
+    EXPECT_EQ(receiver.Frames.back().Width, 752);
+    capture.Recording = false;
+    ASSERT_TRUE(
+        FrameReceiver::RunUntil([&] { return receiver.Frames.back().Width == 400; }, 10000));
+    EXPECT_EQ(receiver.Frames.back().Bytes, 160000u);
+}
+
+} // namespace
+} // namespace orbicap

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "capture/ImageList.h"
+#include "capture/Messages.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+namespace orbicap::test {
+
+// Stands in for the main window: handles WM_FRAMEREADY by looking at the
+// newest frame and releasing the oldest, as the window thread does.
+class FrameReceiver : public QObject {
+public:
+    explicit FrameReceiver(FrameQueue& queue) : queue_(queue) {}
+
+    struct Seen {
+        int Width, Height;
+        bool Is16Bit;
+        std::size_t Bytes;
+        std::uint32_t Stamp;
+    };
+    std::vector<Seen> Frames;
+    int EmptyMessages = 0;
+    std::function<void(const ImageLst&)> OnFrame;
+
+    bool event(QEvent* e) override {
+        if (e->type() != WM_FRAMEREADY)
+            return QObject::event(e);
+        if (ImageLst* tail = queue_.FrameQueueTail()) {
+            std::uint32_t stamp = 0;
+            for (int i = 0; i < 4; ++i)
+                stamp |= std::uint32_t(tail->Is16Bit ? tail->Data[2 * i] : tail->Data[i])
+                         << (8 * i);
+            Frames.push_back({tail->Width, tail->Height, tail->Is16Bit, tail->ByteCount(), stamp});
+            if (OnFrame)
+                OnFrame(*tail);
+        } else {
+            ++EmptyMessages;
+        }
+        queue_.DropOldestFrame();
+        return true;
+    }
+
+    // Runs the event loop until done() or the time-out; true when done.
+    static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done()) {
+            if (timer.elapsed() > timeoutMs)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return true;
+    }
+
+private:
+    FrameQueue& queue_;
+};
+
+} // namespace orbicap::test

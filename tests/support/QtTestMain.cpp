@@ -1,0 +1,28 @@
+// Test entry point shared by the test executables that need Qt: a
+// QCoreApplication (or QApplication where widgets are linked) and a private
+// configuration folder, set before anything reads the settings store.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+
+#ifdef ORBICAP_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#elif defined(ORBICAP_TEST_GUI)
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+int main(int argc, char** argv) {
+    QTemporaryDir config;
+    setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    TestApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
