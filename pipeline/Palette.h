@@ -12,4 +12,7 @@ using Palette = std::array<std::uint8_t, 256>;
 // limit shown in the grey shade (solar mode; 255/255 switches it off).
 Palette BuildPalette(int black, int white, int limit, int shade);
 
+// The plain ramp, entry i = i (BuildPalette(0, 255, 255, 255)).
+Palette IdentityPalette();
+
 } // namespace orbicap

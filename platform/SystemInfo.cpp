@@ -25,6 +25,45 @@ std::uint64_t FreePhysicalMemory() {
     return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * size : 0;
 }
 
+namespace {
+
+std::uint64_t StatusField(const char* field) {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return 0;
+    char line[256];
+    std::uint64_t bytes = 0;
+    const std::size_t length = std::strlen(field);
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
+            unsigned long long kb = 0;
+            if (std::sscanf(line + length + 1, "%llu", &kb) == 1)
+                bytes = static_cast<std::uint64_t>(kb) * 1024u;
+            break;
+        }
+    }
+    std::fclose(f);
+    return bytes;
+}
+
+} // namespace
+
+std::uint64_t ResidentMemory() {
+    return StatusField("VmRSS");
+}
+
+std::uint64_t PeakResidentMemory() {
+    return StatusField("VmHWM");
+}
+
+void ResetPeakResidentMemory() {
+    // Writing 5 to clear_refs resets the peak resident size (VmHWM).
+    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
 std::int64_t UtcOffset100ns() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

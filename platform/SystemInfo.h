@@ -8,6 +8,12 @@ namespace orbicap {
 // (MemAvailable; free pages where that is missing).
 std::uint64_t FreePhysicalMemory();
 
+// Resident memory of this process now, and its peak since the start or the
+// last ResetPeakResidentMemory, in bytes (0 where the system does not say).
+std::uint64_t ResidentMemory();
+std::uint64_t PeakResidentMemory();
+void ResetPeakResidentMemory();
+
 // UTC minus local time at this moment, in 100-nanosecond units.
 std::int64_t UtcOffset100ns();
 

@@ -13,8 +13,10 @@
 
 namespace orbicap::test {
 
-// Stands in for the main window: handles WM_FRAMEREADY by looking at the
-// newest frame and releasing the oldest, as the window thread does.
+// Stands in for the main window: handles WM_FRAMEREADY by releasing the
+// oldest frame, as the window thread does outside a recording. It notes each
+// released frame, so the frames seen are exactly those the capture thread
+// queued, in order, even when the window thread falls behind.
 class FrameReceiver : public QObject {
 public:
     explicit FrameReceiver(FrameQueue& queue) : queue_(queue) {}
@@ -32,14 +34,15 @@ public:
     bool event(QEvent* e) override {
         if (e->type() != WM_FRAMEREADY)
             return QObject::event(e);
-        if (ImageLst* tail = queue_.FrameQueueTail()) {
+        if (ImageLst* oldest = queue_.FrameQueueHead()) {
             std::uint32_t stamp = 0;
             for (int i = 0; i < 4; ++i)
-                stamp |= std::uint32_t(tail->Is16Bit ? tail->Data[2 * i] : tail->Data[i])
+                stamp |= std::uint32_t(oldest->Is16Bit ? oldest->Data[2 * i] : oldest->Data[i])
                          << (8 * i);
-            Frames.push_back({tail->Width, tail->Height, tail->Is16Bit, tail->ByteCount(), stamp});
+            Frames.push_back(
+                {oldest->Width, oldest->Height, oldest->Is16Bit, oldest->ByteCount(), stamp});
             if (OnFrame)
-                OnFrame(*tail);
+                OnFrame(*oldest);
         } else {
             ++EmptyMessages;
         }

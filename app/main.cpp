@@ -1,0 +1,46 @@
+#include "ui/Main.h"
+#include "capture/CMOSDLL32.h"
+#include "ui/AppContext.h"
+#include "ui/DoubleInst.h"
+#include "ui/SignalBridge.h"
+#include "ui/SplashScreen.h"
+#include "ui/Version.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(orbicap::kApplicationTitle);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Capture program for astronomy video cameras"));
+    parser.addHelpOption();
+    const QCommandLineOption driver(QStringLiteral("driver"),
+                                    QStringLiteral("Camera driver library to load."),
+                                    QStringLiteral("PATH"));
+    parser.addOption(driver);
+    parser.process(app);
+
+    orbicap::InstanceLock instance;
+    if (!instance.Acquire()) {
+        orbicap::MultiInstance1ForceClose();
+        return 1;
+    }
+
+    orbicap::SplashScreen splash;
+    splash.show();
+    QApplication::processEvents();
+
+    orbicap::AppContext context;
+    orbicap::StartupOptions options;
+    options.DriverPath = orbicap::ChooseDriverPath(
+        parser.value(driver).toStdString(), QApplication::applicationDirPath().toStdString());
+    orbicap::TForm1 window(context, options, &splash);
+    const orbicap::SignalBridge signalBridge([&window] { window.close(); });
+    if (window.Startup() != orbicap::TForm1::StartResult::Running)
+        return 1;
+    const int result = QApplication::exec();
+    window.SaveAndStop();
+    return result;
+}

@@ -1,0 +1,7 @@
+add_executable(capture_bench ${CMAKE_CURRENT_LIST_DIR}/capture_bench.cpp)
+target_link_libraries(capture_bench PRIVATE orbicap_capture benchmark::benchmark)
+target_include_directories(capture_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(capture_bench PRIVATE ORBICAP_LIB_DIR="${CMAKE_LIBRARY_OUTPUT_DIRECTORY}")
+if(TARGET qhy5v_sim)
+  add_dependencies(capture_bench qhy5v_sim)
+endif()

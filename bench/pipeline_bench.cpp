@@ -1,0 +1,161 @@
+// Frame pipeline kernels, each beside memcpy of the same output bytes (or,
+// for the histogram, beside the plain one-table counting loop) in the same
+// run. Compare: ProcessFrame8 / Memcpy/360960, ProcessFrame10 / Memcpy/721920,
+// GreyDisplay/Z / Memcpy/<display bytes at Z>, HistogramCount / HistogramPlainLoop.
+#include "pipeline/DisplayScaler.h"
+#include "pipeline/FrameIntake.h"
+#include "pipeline/HistogramCount.h"
+#include "pipeline/View.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace orbicap {
+namespace {
+
+constexpr int kW = 752;
+constexpr int kH = 480;
+
+// A planet on a dark sky: noise around 3 everywhere, a limb-darkened disc of
+// 100 pixels radius with bands, a few hot pixels.
+std::vector<std::uint8_t> PlanetFrame() {
+    std::mt19937 rng(42);
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(kW) * kH);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const double dx = x - 376.0, dy = y - 240.0;
+            const double r = std::sqrt(dx * dx + dy * dy) / 100.0;
+            double v = 3.0 + static_cast<double>(rng() % 3);
+            if (r < 1.0)
+                v += 150.0 * std::sqrt(1.0 - r * r) * (0.8 + 0.2 * std::sin(y * 0.15)) +
+                     static_cast<double>(rng() % 5);
+            frame[static_cast<std::size_t>(y) * kW + x] =
+                static_cast<std::uint8_t>(v > 255.0 ? 255.0 : v);
+        }
+    frame[1000] = 255;
+    return frame;
+}
+
+class NullSink : public IntakeSink {
+public:
+    void PostFramePaint() override {}
+    void PostFrameStore() override {}
+    void DropOldestFrame() override {}
+    void UpdateHistogram(const std::uint8_t*, int, int) override {}
+};
+
+void DriverCopy(const void* source, void* destination, int bytes) {
+    std::memcpy(destination, source, static_cast<std::size_t>(bytes));
+}
+
+void Memcpy(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0));
+    std::vector<std::uint8_t> src(bytes, 1), dst(bytes);
+    for (auto _ : state) {
+        std::memcpy(dst.data(), src.data(), bytes);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(Memcpy)
+    ->Arg(188 * 120)
+    ->Arg(376 * 240)
+    ->Arg(kW * kH)
+    ->Arg(2 * kW * kH)
+    ->Arg(1504 * 960)
+    ->Arg(3008 * 1920);
+
+// Display due at every frame (the paint is marked handled each time);
+// histogram and focus aid off, so this is the intake's own work.
+void ProcessFrame(benchmark::State& state, bool tenBit) {
+    ManualClock clock;
+    NullSink sink;
+    FrameIntake intake(clock, &DriverCopy, sink);
+    const auto planet = PlanetFrame();
+    std::vector<std::uint8_t> input(planet.size() * (tenBit ? 2 : 1));
+    for (std::size_t k = 0; k < planet.size(); ++k) {
+        if (tenBit) {
+            const unsigned v = planet[k] * 4u + 1u;
+            input[2 * k] = static_cast<std::uint8_t>(v & 0xFF);
+            input[2 * k + 1] = static_cast<std::uint8_t>(v >> 8);
+        } else {
+            input[k] = planet[k];
+        }
+    }
+    IntakeInputs inputs;
+    inputs.HistogramChecked = false;
+    for (auto _ : state) {
+        intake.PaintPending = -1;
+        intake.ProcessFrame(input.data(), kW, tenBit, kH, inputs);
+        benchmark::DoNotOptimize(intake.FrameBitmap.Bits());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * planet.size()));
+}
+BENCHMARK_CAPTURE(ProcessFrame, ProcessFrame8, false);
+BENCHMARK_CAPTURE(ProcessFrame, ProcessFrame10, true);
+
+void GreyDisplay(benchmark::State& state, GreyKernel kernel) {
+    const int zoom = static_cast<int>(state.range(0));
+    const auto planet = PlanetFrame();
+    const PixelSize size = ZoomedSize(kW, kH, zoom);
+    std::vector<std::uint8_t> display(static_cast<std::size_t>(size.Width) * size.Height);
+    const Palette lut = BuildPalette(10, 200, 240, 128);
+    DisplayScaler scaler;
+    const ScaleJob job{planet.data(), kW, kH, kW, display.data(), size.Width, size.Height,
+                       size.Width};
+    for (auto _ : state) {
+        scaler.ScaleGrey(job, lut, kernel);
+        benchmark::DoNotOptimize(display.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * display.size()));
+}
+BENCHMARK_CAPTURE(GreyDisplay, GreyDisplay, GreyKernel::Best)
+    ->Arg(25)
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Arg(400);
+BENCHMARK_CAPTURE(GreyDisplay, GreyDisplayPortable, GreyKernel::Portable)
+    ->Arg(25)
+    ->Arg(100)
+    ->Arg(400);
+
+void HistogramCount(benchmark::State& state) {
+    const auto planet = PlanetFrame();
+    for (auto _ : state) {
+        HistogramCounts counts = CountHistogram(planet.data(), planet.size());
+        benchmark::DoNotOptimize(counts.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * planet.size()));
+}
+BENCHMARK(HistogramCount);
+
+// The plain loop the fast count is measured against.
+__attribute__((noinline)) HistogramCounts PlainCount(const std::uint8_t* pixels, std::size_t n) {
+    HistogramCounts counts{};
+    for (std::size_t k = 0; k < n; ++k)
+        ++counts[pixels[k]];
+    return counts;
+}
+
+void HistogramPlainLoop(benchmark::State& state) {
+    const auto planet = PlanetFrame();
+    for (auto _ : state) {
+        HistogramCounts counts = PlainCount(planet.data(), planet.size());
+        benchmark::DoNotOptimize(counts.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * planet.size()));
+}
+BENCHMARK(HistogramPlainLoop);
+
+} // namespace
+} // namespace orbicap
+
+BENCHMARK_MAIN();

@@ -1,0 +1,131 @@
+#include "RecordOptions.h"
+
+namespace orbicap {
+
+namespace {
+
+std::optional<int> ParseInt(const QString& text, int min, int max) {
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);
+    if (!ok || v < min || v > max)
+        return std::nullopt;
+    return v;
+}
+
+} // namespace
+
+const char* RecordUsage() {
+    return "Usage: orbicap-record --out FOLDER/BASE [options]\n"
+           "Records frames from the camera without a window.\n"
+           "\n"
+           "  --out FOLDER/BASE       capture folder and base name (files BASE_00000.SER, ...)\n"
+           "  --format ser|avi|fit|bmp  output format (default ser)\n"
+           "  --frames N              stop after N frames; 0 records until interrupted (default "
+           "1)\n"
+           "  --seconds S             stop after S seconds instead\n"
+           "  --exposure MS           exposure in milliseconds, 1..10000 (default 100)\n"
+           "  --gain G                gain 0..100 (default 10)\n"
+           "  --resolution WxH        752x480, 376x240 or 400x400 (default 752x480)\n"
+           "  --ten-bit               10-bit samples (16-bit SER and FITS)\n"
+           "  --color                 the camera delivers a colour mosaic\n"
+           "  --overlay               stamp the date and time into AVI and BMP frames\n"
+           "  --driver PATH           camera driver library (default: ORBICAP_DRIVER, else the\n"
+           "                          simulator)\n"
+           "  --stats                 print resident memory before and at the peak of the\n"
+           "                          recording (bytes)\n"
+           "  --help                  this text\n"
+           "\n"
+           "Ctrl+C ends the recording at the next frame and keeps the file complete.\n";
+}
+
+ParseResult ParseRecordOptions(const QStringList& arguments) {
+    ParseResult result;
+    RecordOptions o;
+    bool framesGiven = false;
+    auto fail = [&](const QString& why) {
+        result.Error = why.toStdString();
+        return result;
+    };
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= arguments.size())
+                return std::nullopt;
+            return arguments[++i];
+        };
+        if (a == "--help" || a == "-h") {
+            result.HelpRequested = true;
+            return result;
+        }
+        if (a == "--ten-bit") {
+            o.TenBit = true;
+            continue;
+        }
+        if (a == "--color") {
+            o.Color = true;
+            continue;
+        }
+        if (a == "--overlay") {
+            o.Overlay = true;
+            continue;
+        }
+        if (a == "--stats") {
+            o.Stats = true;
+            continue;
+        }
+        const std::optional<QString> v = value();
+        if (!v)
+            return fail(QStringLiteral("%1 needs a value").arg(a));
+        if (a == "--out") {
+            o.Out = v->toStdString();
+        } else if (a == "--format") {
+            const QString f = v->toLower();
+            if (f != "ser" && f != "avi" && f != "fit" && f != "bmp")
+                return fail(QStringLiteral("unknown format '%1'").arg(*v));
+            o.Format = f.toStdString();
+        } else if (a == "--frames") {
+            const auto n = ParseInt(*v, 0, 99999);
+            if (!n)
+                return fail(QStringLiteral("--frames takes a number from 0 to 99999"));
+            o.Frames = *n;
+            framesGiven = true;
+        } else if (a == "--seconds") {
+            const auto n = ParseInt(*v, 0, 99999);
+            if (!n)
+                return fail(QStringLiteral("--seconds takes a number from 0 to 99999"));
+            o.Seconds = *n;
+        } else if (a == "--exposure") {
+            const auto n = ParseInt(*v, 1, 10000);
+            if (!n)
+                return fail(QStringLiteral("--exposure takes milliseconds from 1 to 10000"));
+            o.ExposureMs = *n;
+        } else if (a == "--gain") {
+            const auto n = ParseInt(*v, 0, 100);
+            if (!n)
+                return fail(QStringLiteral("--gain takes a number from 0 to 100"));
+            o.Gain = *n;
+        } else if (a == "--resolution") {
+            if (*v == "752x480") {
+                o.Width = 752, o.Height = 480;
+            } else if (*v == "376x240") {
+                o.Width = 376, o.Height = 240;
+            } else if (*v == "400x400") {
+                o.Width = 400, o.Height = 400;
+            } else {
+                return fail(QStringLiteral("--resolution is 752x480, 376x240 or 400x400"));
+            }
+        } else if (a == "--driver") {
+            o.Driver = v->toStdString();
+        } else {
+            return fail(QStringLiteral("unknown option '%1'").arg(a));
+        }
+    }
+    if (o.Out.empty())
+        return fail(QStringLiteral("--out FOLDER/BASE is required"));
+    if (framesGiven && o.Seconds)
+        return fail(QStringLiteral("give either --frames or --seconds, not both"));
+    result.Options = o;
+    return result;
+}
+
+} // namespace orbicap

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+namespace orbicap {
+
+// What orbicap-record was asked to do.
+struct RecordOptions {
+    std::string Out; // FOLDER/BASE
+    std::string Format = "ser";
+    int Frames = 1; // 0: until interrupted
+    std::optional<int> Seconds;
+    int ExposureMs = 100;
+    int Gain = 10;
+    int Width = 752;
+    int Height = 480;
+    bool TenBit = false;
+    bool Color = false;
+    bool Overlay = false;
+    std::string Driver;
+    // Print the resident memory before and at the peak of the recording.
+    bool Stats = false;
+};
+
+struct ParseResult {
+    std::optional<RecordOptions> Options; // empty: Error says why (or help was asked)
+    std::string Error;
+    bool HelpRequested = false;
+};
+
+// Parses the arguments after the program name.
+ParseResult ParseRecordOptions(const QStringList& arguments);
+
+const char* RecordUsage();
+
+} // namespace orbicap

@@ -1,0 +1,24 @@
+#include "cli/HeadlessRecorder.h"
+#include "cli/RecordOptions.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const orbicap::ParseResult parsed = orbicap::ParseRecordOptions(arguments);
+    if (parsed.HelpRequested) {
+        std::fputs(orbicap::RecordUsage(), stdout);
+        return 0;
+    }
+    if (!parsed.Options) {
+        std::fprintf(stderr, "orbicap-record: %s\n\n%s", parsed.Error.c_str(),
+                     orbicap::RecordUsage());
+        return 2;
+    }
+    return orbicap::RunHeadlessRecording(*parsed.Options,
+                                         QCoreApplication::applicationDirPath().toStdString());
+}

@@ -1,0 +1,258 @@
+#include "AVIExport.h"
+
+#include "platform/SystemInfo.h"
+#include "recording/Bmp.h"
+#include "recording/FileName.h"
+#include "recording/Fits.h"
+
+#include <cmath>
+
+namespace orbicap {
+
+namespace {
+
+constexpr Tick kHeaderPatchIntervalMs = 1000;
+constexpr Tick kInfoIntervalMs = 250;
+constexpr Tick kMemoryCheckIntervalMs = 100;
+
+QString MemoryText(std::uint64_t bytes) {
+    return QString::number(static_cast<qulonglong>(bytes >> 20));
+}
+
+} // namespace
+
+TAVIExport::TAVIExport(FrameQueue& queue, TVideoCapture& capture, const CMOSDLL32& camera,
+                       RecorderView& view, const TickSource& ticks, std::int64_t aviPartLimit)
+    : FreeMemory(FreePhysicalMemory), queue_(queue), capture_(capture), camera_(camera),
+      view_(view), ticks_(ticks), avi_(aviPartLimit),
+      fitsBuffer_(std::make_unique<std::uint8_t[]>(kFitsBufferBytes)) {}
+
+TAVIExport::~TAVIExport() {
+    if (IsRecording())
+        FinishRecording();
+}
+
+void TAVIExport::ResetForStart() {
+    error_.clear();
+    files_.clear();
+}
+
+bool TAVIExport::StartRecording(const std::string& fileName, int width, int height, bool is16Bit) {
+    ResetForStart();
+    if (RecordFormat == kFormatSER) {
+        const bool ok = ser_.CreateSerFile(fileName, width, height, is16Bit ? 16 : 8);
+        OutputHandle = ok ? kOutputSer : kOutputIdle;
+        if (ok)
+            files_.push_back(fileName);
+        else
+            error_ = ser_.ErrorText();
+    } else {
+        // Colour frames are rendered one pixel narrower and lower than the
+        // mosaic; the stream takes the rendered size so no frame is padded.
+        const int streamWidth = ColorCamera ? width - 1 : width;
+        const int streamHeight = ColorCamera ? height - 1 : height;
+        const int handle =
+            avi_.OpenAviFile(fileName, streamWidth, streamHeight, AviRateForExposure(ExposureMs));
+        OutputHandle = handle < 0 ? kOutputIdle : handle;
+        if (handle < 0)
+            error_ = avi_.Error();
+    }
+    lastPatch_ = lastInfo_ = lastMemoryCheck_ = ticks_.Now();
+    return OutputHandle == kOutputIdle;
+}
+
+void TAVIExport::RecordStep() {
+    if (OutputHandle == kOutputIdle) {
+        view_.SetProgressText(QStringLiteral("Idle"));
+        return;
+    }
+    const Tick now = ticks_.Now();
+    const bool store = FrameLimit == kLimitNone || FrameLimit > 0 ||
+                       (FrameLimit == kLimitDeadline && TickBefore(now, Deadline));
+    if (!store) {
+        EndRecording();
+        return;
+    }
+    if (MemoryRunningLow()) {
+        EndWithError("Recording stopped: free memory fell below " +
+                     MemoryText(MemorySafetyMargin).toStdString() +
+                     " MB because the disk cannot keep up with the camera. " +
+                     std::to_string(StoredFrames) + " frames were stored.");
+        // Queued frames cannot be stored any more; give their memory back.
+        while (queue_.FrameQueueHead())
+            queue_.DropOldestFrame();
+        return;
+    }
+    switch (StoreFrame()) {
+    case StoreResult::QueueEmpty:
+        return; // nothing stored, nothing counted
+    case StoreResult::Failed:
+        EndWithError(error_);
+        return;
+    case StoreResult::Stored:
+        break;
+    }
+    if (FrameLimit == kLimitDeadline || FrameLimit == kLimitNone) {
+        view_.SetProgressText(QString());
+    } else if (--FrameLimit > 0) {
+        view_.SetProgressText(QStringLiteral("%1 Frames left").arg(FrameLimit));
+    }
+    if (OutputHandle == kOutputSer && TickAfter(now, lastPatch_ + kHeaderPatchIntervalMs)) {
+        // A crash now still leaves a file whose header counts its frames.
+        lastPatch_ = now;
+        if (!ser_.PatchFrameCount()) {
+            EndWithError(ser_.ErrorText());
+            return;
+        }
+    }
+    UpdateInfo(false);
+}
+
+bool TAVIExport::MemoryRunningLow() {
+    const Tick now = ticks_.Now();
+    if (!TickAfter(now, lastMemoryCheck_ + kMemoryCheckIntervalMs))
+        return false;
+    lastMemoryCheck_ = now;
+    return FreeMemory() < MemorySafetyMargin;
+}
+
+void TAVIExport::UpdateInfo(bool force) {
+    const Tick now = ticks_.Now();
+    if (!force && !TickAfter(now, lastInfo_ + kInfoIntervalMs))
+        return;
+    lastInfo_ = now;
+    view_.SetInfoText(QStringLiteral("Queue: %1 frames, free memory %2 MB")
+                          .arg(queue_.Length())
+                          .arg(MemoryText(FreeMemory())));
+}
+
+TAVIExport::StoreResult TAVIExport::StoreFrame() {
+    ImageLst* frame = queue_.FrameQueueHead();
+    if (!frame)
+        return StoreResult::QueueEmpty;
+    bool ok = false;
+    switch (RecordFormat) {
+    case kFormatAVI:
+        ok = StoreAvi(*frame);
+        break;
+    case kFormatFIT:
+        ok = StoreFits(*frame);
+        break;
+    case kFormatSER:
+        ok = StoreSer(*frame);
+        break;
+    case kFormatBMP:
+        ok = StoreBmp(*frame);
+        break;
+    default:
+        error_ = "Unknown recording format";
+        break;
+    }
+    if (!ok)
+        return StoreResult::Failed;
+    ++StoredFrames;
+    queue_.DropOldestFrame();
+    return StoreResult::Stored;
+}
+
+bool TAVIExport::StoreSer(ImageLst& frame) {
+    if (OutputHandle != kOutputSer) {
+        error_ = "The SER file of this recording is not open";
+        return false;
+    }
+    if (!ser_.AddSerFrame(frame.Data.get(), frame.Width * frame.Height, frame.TimeStamp)) {
+        error_ = ser_.ErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool TAVIExport::StoreAvi(ImageLst& frame) {
+    RenderFrame(frame, ColorCamera, camera_, renderBitmap_, OverlayVisible, Style);
+    const std::int64_t byteCount = 3ll * (renderBitmap_.Width - 1) * (renderBitmap_.Height - 1);
+    if (!avi_.WriteAviFrame(renderBitmap_.Bits.data(), renderBitmap_.Width, renderBitmap_.Height,
+                            byteCount)) {
+        error_ = avi_.Error();
+        return false;
+    }
+    // AviPart() is the number the next part will carry.
+    const std::string part = avi_.PartName(avi_.AviPart() - 1);
+    if (files_.empty() || files_.back() != part)
+        files_.push_back(part);
+    return true;
+}
+
+bool TAVIExport::StoreFits(ImageLst& frame) {
+    if (ColorCamera) {
+        if (frame.Is16Bit)
+            camera_.debayerImageFITWORD(reinterpret_cast<const unsigned short*>(frame.Data.get()),
+                                        reinterpret_cast<unsigned short*>(fitsBuffer_.get()),
+                                        frame.Width, frame.Height);
+        else
+            camera_.debayerImageFITBYTE(frame.Data.get(), fitsBuffer_.get(), frame.Width,
+                                        frame.Height);
+    }
+    const std::string name = NextFrameFileName(FrameBaseName, FrameFileNumber);
+    std::string error;
+    if (!WriteFitsFile(name, frame, ColorCamera, fitsBuffer_.get(), error)) {
+        error_ = error;
+        return false;
+    }
+    files_.push_back(name);
+    return true;
+}
+
+bool TAVIExport::StoreBmp(ImageLst& frame) {
+    RenderFrame(frame, ColorCamera, camera_, renderBitmap_, OverlayVisible, Style);
+    const std::string name = NextFrameFileName(FrameBaseName, FrameFileNumber);
+    std::string error;
+    if (!SaveBmpFile(name, renderBitmap_.Bits.data(), renderBitmap_.Width, renderBitmap_.Height,
+                     error)) {
+        error_ = error;
+        return false;
+    }
+    files_.push_back(name);
+    return true;
+}
+
+void TAVIExport::FinishRecording() {
+    if (OutputHandle == kOutputSer) {
+        if (!ser_.CloseSerFile() && error_.empty())
+            error_ = ser_.ErrorText();
+    } else if (OutputHandle != kOutputIdle && OutputHandle != kOutputFrameFiles) {
+        if (!avi_.CloseAviFile() && error_.empty())
+            error_ = avi_.Error();
+    }
+    OutputHandle = kOutputIdle;
+    capture_.Recording = false;
+    view_.SetProgressText(QString());
+    view_.RecordingEnded();
+}
+
+void TAVIExport::EndRecording() {
+    FinishRecording();
+    capture_.Recording = false;
+    ShowLastCapture();
+    FrameLimit = 0;
+    if (!error_.empty())
+        view_.ReportError(QString::fromStdString(error_));
+}
+
+void TAVIExport::Abort(const std::string& message) {
+    if (IsRecording())
+        EndWithError(message);
+}
+
+void TAVIExport::EndWithError(const std::string& message) {
+    error_ = message;
+    EndRecording();
+}
+
+void TAVIExport::ShowLastCapture() {
+    const Tick elapsedMs = ticks_.Now() - StartTick + 1;
+    const double seconds = elapsedMs / 1000.0;
+    const double rate = StoredFrames / seconds;
+    view_.ShowLastCapture(seconds, rate, StoredFrames);
+}
+
+} // namespace orbicap

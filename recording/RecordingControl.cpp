@@ -1,0 +1,135 @@
+#include "RecordingControl.h"
+
+#include "recording/FileName.h"
+
+#include <cstdlib>
+
+namespace orbicap {
+
+namespace {
+
+const QString kOpenError = QStringLiteral("Error opening AVI/SER file");
+const QString kNoFileError = QStringLiteral("Please set file parameters first");
+
+} // namespace
+
+RecordingControl::RecordingControl(TAVIExport& recorder, TVideoCapture& capture, FrameQueue& queue,
+                                   const CMOSDLL32& camera, RecorderView& view,
+                                   const TickSource& ticks)
+    : recorder_(recorder), capture_(capture), queue_(queue), camera_(camera), view_(view),
+      ticks_(ticks) {}
+
+bool RecordingControl::SetRecordFormat(int format) {
+    if (Recording())
+        return false;
+    recorder_.RecordFormat = format;
+    return true;
+}
+
+std::optional<int> RecordingControl::CountValue(const CountSetting& count, QString& error) const {
+    bool ok = false;
+    const int value = count.Text.toInt(&ok, 10);
+    if (!ok) {
+        error = QStringLiteral("'%1' is not a valid integer value").arg(count.Text);
+        return std::nullopt;
+    }
+    return value;
+}
+
+void RecordingControl::SetLimit(int value, bool seconds) {
+    if (seconds) {
+        recorder_.FrameLimit = kLimitDeadline;
+        recorder_.Deadline = ticks_.Now() + static_cast<Tick>(1000 * value);
+    } else {
+        recorder_.FrameLimit = value == 0 ? kLimitNone : value;
+    }
+}
+
+void RecordingControl::EmptyQueue() {
+    while (queue_.FrameQueueHead())
+        queue_.DropOldestFrame();
+}
+
+void RecordingControl::CheckCameraStall(Tick lastFrameTick) {
+    if (!recorder_.IsRecording())
+        return;
+    const Tick since =
+        TickAfter(lastFrameTick, recorder_.StartTick) ? lastFrameTick : recorder_.StartTick;
+    if (!TickAfter(ticks_.Now(), since + static_cast<Tick>(exposureMs_) + kStallMarginMs))
+        return;
+    recorder_.Abort("The camera stopped delivering frames, so the recording was ended. " +
+                    std::to_string(recorder_.StoredFrames) + " frames were stored.");
+}
+
+void RecordingControl::Begin(int exposureMs) {
+    exposureMs_ = exposureMs;
+    capture_.Recording = true;
+    recorder_.StartTick = ticks_.Now();
+    recorder_.StoredFrames = 0;
+    recorder_.ExposureMs = exposureMs;
+    view_.RecordingStarted();
+}
+
+std::optional<QString> RecordingControl::butCaptureClick(const QString& captureFileName,
+                                                         int exposureMs,
+                                                         const CountSetting& count) {
+    if (Recording())
+        return std::nullopt; // a second start would corrupt the running one
+    camera_.CancelExposure();
+    const std::string ext = recorder_.RecordFormat == kFormatSER ? ".SER" : ".AVI";
+    if (captureFileName.isEmpty())
+        return kOpenError;
+    EmptyQueue();
+    capture_.ExposureMs = exposureMs;
+    QString error;
+    const std::optional<int> value = CountValue(count, error);
+    if (!value)
+        return error;
+    const std::string base = captureFileName.toStdString();
+    const int number = NextRecordingNumber(base + ext);
+    const std::string fileName = base + "_" + Pad5(number) + ext;
+    if (EndMeasurement)
+        EndMeasurement();
+    recorder_.ExposureMs = exposureMs;
+    if (recorder_.StartRecording(fileName, capture_.CaptureWidth, capture_.CaptureHeight,
+                                 capture_.TenBitMode)) {
+        const QString why = QString::fromStdString(recorder_.ErrorText());
+        return why.isEmpty() ? kOpenError : kOpenError + QStringLiteral("\n") + why;
+    }
+    recordingFileName_ = QString::fromStdString(fileName);
+    SetLimit(std::abs(*value), count.Seconds);
+    Begin(exposureMs);
+    return std::nullopt;
+}
+
+std::optional<QString> RecordingControl::Button3Click(const QString& captureFileName,
+                                                      int exposureMs, const CountSetting& count) {
+    if (Recording())
+        return std::nullopt;
+    camera_.CancelExposure();
+    if (captureFileName.isEmpty())
+        return kNoFileError;
+    QString error;
+    const std::optional<int> value = CountValue(count, error);
+    if (!value)
+        return error;
+    recorder_.ResetForStart();
+    recorder_.FrameBaseName =
+        captureFileName.toStdString() + (recorder_.RecordFormat == kFormatFIT ? ".FIT" : ".BMP");
+    recorder_.OutputHandle = kOutputFrameFiles;
+    capture_.ExposureMs = exposureMs;
+    EmptyQueue();
+    SetLimit(*value, count.Seconds);
+    recordingFileName_.clear();
+    Begin(exposureMs);
+    if (EndMeasurement)
+        EndMeasurement();
+    return std::nullopt;
+}
+
+void RecordingControl::CancelButtonClick() {
+    camera_.CancelExposure();
+    recorder_.FrameLimit = 0;
+}
+
+} // namespace orbicap

@@ -1,0 +1,184 @@
+#include "platform/AviLayer.h"
+
+#include "avi_support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace orbicap {
+namespace {
+
+using test::DecodeAll;
+using test::Probe;
+using test::TestPicture;
+using test::TopDown;
+
+class AviLayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::ToolPresent("ffprobe") || !test::ToolPresent("ffmpeg"))
+            GTEST_SKIP() << "ffprobe/ffmpeg not installed";
+        ASSERT_TRUE(dir.Ok());
+    }
+
+    // Writes `frames` test pictures and closes the file; returns the name.
+    std::string Write(AviLayer& layer, const std::string& name, int width, int height, int frames,
+                      AviRate rate = AviRate{}) {
+        const std::string file = dir / name;
+        const int handle = layer.CreateAvi(file, AviFrameFormat{width, height}, rate);
+        EXPECT_GE(handle, 0) << layer.LastError();
+        for (int f = 0; f < frames; ++f)
+            EXPECT_EQ(layer.AddAviFrame(handle, TestPicture(width, height, f).data()), 0)
+                << layer.LastError();
+        EXPECT_EQ(layer.CloseAvi(handle), 0) << layer.LastError();
+        return file;
+    }
+
+    test::ScratchDir dir;
+};
+
+struct SizeCase {
+    int Width, Height;
+};
+void PrintTo(const SizeCase& c, std::ostream* os) {
+    *os << c.Width << " x " << c.Height;
+}
+
+class AviLayerSizes : public AviLayerTest, public ::testing::WithParamInterface<SizeCase> {};
+
+// Readers see 24-bit frames at their size, in order and the right way up; an
+// odd width (751 x 3 bytes) also needs the DIB row padding.
+TEST_P(AviLayerSizes, ReadersSeeEveryFrameRightWayUp) {
+    const auto [width, height] = GetParam();
+    AviLayer layer;
+    const int frames = 3;
+    const std::string file = Write(layer, "sizes.avi", width, height, frames);
+
+    auto probe = Probe(file);
+    EXPECT_EQ(probe["width"], std::to_string(width));
+    EXPECT_EQ(probe["height"], std::to_string(height));
+    EXPECT_EQ(probe["pix_fmt"], "bgr24");
+    EXPECT_EQ(probe["nb_read_frames"], std::to_string(frames));
+
+    std::string expected;
+    for (int f = 0; f < frames; ++f)
+        expected += TopDown(TestPicture(width, height, f), width, height);
+    const std::string decoded = DecodeAll(file, "bgr24");
+    ASSERT_EQ(decoded.size(), expected.size());
+    EXPECT_TRUE(decoded == expected) << "decoded pictures differ (flipped or shifted rows?)";
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, AviLayerSizes,
+                         ::testing::Values(SizeCase{752, 480}, SizeCase{751, 479}, SizeCase{7, 5}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.Width) + "x" +
+                                    std::to_string(info.param.Height);
+                         });
+
+TEST_F(AviLayerTest, GreyFramesAreAThirdTheSizeAndRightWayUp) {
+    AviLayer layer;
+    ASSERT_TRUE(layer.RawGreyAvailable());
+    const int width = 752, height = 480, frames = 4;
+    const std::string colour = Write(layer, "colour.avi", width, height, frames);
+    layer.UseAGRY(1);
+    const std::string grey = Write(layer, "grey.avi", width, height, frames);
+
+    auto probe = Probe(grey);
+    EXPECT_EQ(probe["pix_fmt"], "gray");
+    EXPECT_EQ(probe["codec_tag_string"], "Y800");
+    EXPECT_EQ(probe["nb_read_frames"], std::to_string(frames));
+
+    const auto colourSize = static_cast<double>(std::filesystem::file_size(colour));
+    const auto greySize = static_cast<double>(std::filesystem::file_size(grey));
+    EXPECT_NEAR(greySize / colourSize, 1.0 / 3.0, 0.01);
+
+    // The grey of each pixel is its green byte.
+    std::string expected;
+    for (int f = 0; f < frames; ++f) {
+        const std::string rows = TopDown(TestPicture(width, height, f), width, height);
+        for (std::size_t i = 1; i < rows.size(); i += 3)
+            expected += rows[i];
+    }
+    EXPECT_TRUE(DecodeAll(grey, "gray") == expected);
+
+    layer.UseAGRY(0);
+    EXPECT_EQ(Probe(Write(layer, "again.avi", 8, 4, 1))["pix_fmt"], "bgr24");
+}
+
+TEST_F(AviLayerTest, HeaderCarriesTheRecordingRate) {
+    struct Case {
+        int ExposureMs;
+        int Num, Den;
+    };
+    for (const Case c :
+         {Case{40, 25, 1}, Case{300, 10, 3}, Case{1, 100, 1}, Case{0, 100, 1}, Case{5000, 1, 1}}) {
+        const AviRate rate = AviRateForExposure(c.ExposureMs);
+        EXPECT_EQ(rate.Num, c.Num) << c.ExposureMs << " ms";
+        EXPECT_EQ(rate.Den, c.Den) << c.ExposureMs << " ms";
+    }
+    AviLayer layer;
+    const std::string file = Write(layer, "rate.avi", 8, 4, 2, AviRateForExposure(300));
+    EXPECT_EQ(Probe(file)["avg_frame_rate"], "10/3");
+}
+
+TEST_F(AviLayerTest, FailuresAreReportedWithTheFileName) {
+    AviLayer layer;
+    const std::string missing = dir / "no-such-folder/x.avi";
+    EXPECT_EQ(layer.CreateAvi(missing, AviFrameFormat{8, 4}), -1);
+    EXPECT_NE(layer.LastError().find(missing), std::string::npos) << layer.LastError();
+    EXPECT_NE(layer.LastError().find("No such file"), std::string::npos) << layer.LastError();
+
+    EXPECT_EQ(layer.CreateAvi(dir / "empty.avi", AviFrameFormat{0, 4}), -1);
+    const auto picture = TestPicture(8, 4, 0);
+    EXPECT_EQ(layer.AddAviFrame(12345, picture.data()), -1);
+    EXPECT_EQ(layer.CloseAvi(12345), -1);
+    EXPECT_EQ(layer.OpenCount(), 0u);
+}
+
+// A full disk, played by a file-size limit in a child process (it stops root
+// too): the failing frame and every later one report an error, and so does
+// the close, which cannot complete the index.
+TEST_F(AviLayerTest, FailedWriteIsStickyAndCloseReportsIt) {
+    const std::string file = dir / "full.avi";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{3'000'000, 3'000'000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        AviLayer layer;
+        const int handle = layer.CreateAvi(file, AviFrameFormat{752, 480});
+        if (handle < 0)
+            _exit(10);
+        const auto picture = TestPicture(752, 480, 0);
+        int firstFailure = -1;
+        for (int f = 0; f < 6; ++f) {
+            const int rc = layer.AddAviFrame(handle, picture.data());
+            if (rc < 0 && firstFailure < 0) {
+                firstFailure = f;
+                if (layer.LastError().find(file) == std::string::npos)
+                    _exit(11);
+            }
+            if (firstFailure >= 0 && rc == 0)
+                _exit(12); // a write after a failure reported success
+        }
+        if (firstFailure < 0)
+            _exit(13);
+        if (layer.CloseAvi(handle) != -1 || layer.LastError().find(file) == std::string::npos)
+            _exit(14);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10 create failed, 11 error names no file, "
+                                         "12 write after failure succeeded, 13 no write "
+                                         "failed, 14 close reported success";
+}
+
+} // namespace
+} // namespace orbicap

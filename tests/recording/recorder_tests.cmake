@@ -1,0 +1,6 @@
+orbicap_add_test(recorder_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/recorder_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/support/QtTestMain.cpp
+  LIBS orbicap_recording)
+target_compile_definitions(recorder_tests PRIVATE ORBICAP_TEST_GUI)

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "tests/support/SimCamera.h"
+#include "ui/AppContext.h"
+#include "ui/Main.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+
+#include <memory>
+
+namespace orbicap::test {
+
+// The real main window on the real simulator, offscreen, with message boxes
+// collected instead of shown and no start-up pause.
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, kProgramSettings).clear();
+        knobs.Apply();
+    }
+    void TearDown() override {
+        window.reset();
+        context.reset();
+    }
+
+    TForm1::StartResult Launch(std::string driver = SimulatorPath()) {
+        context = std::make_unique<AppContext>();
+        StartupOptions options;
+        options.DriverPath = std::move(driver);
+        options.ConnectPauseMs = 0;
+        options.ShowMessage = [this](const QString& m) { messages.push_back(m); };
+        options.ChooseFolder = [this] { return chosenFolder; };
+        window = std::make_unique<TForm1>(*context, options);
+        return window->Startup();
+    }
+
+    template <typename T> T* Find(const char* name) const {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QAction* Action(const char* name) const { return Find<QAction>(name); }
+
+    static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done()) {
+            if (timer.elapsed() > timeoutMs)
+                return false;
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return true;
+    }
+
+    static QString Stored(const char* name) {
+        return QSettings(QSettings::NativeFormat, QSettings::UserScope, kProgramSettings)
+            .value(QString::fromLatin1(name))
+            .toString();
+    }
+    static void Store(const char* name, const QString& value) {
+        QSettings s(QSettings::NativeFormat, QSettings::UserScope, kProgramSettings);
+        s.setValue(QString::fromLatin1(name), value);
+        s.sync();
+    }
+
+    SimKnobs knobs;
+    std::unique_ptr<AppContext> context;
+    std::unique_ptr<TForm1> window;
+    std::vector<QString> messages;
+    QString chosenFolder;
+};
+
+} // namespace orbicap::test

@@ -1,0 +1,93 @@
+#include "tests/support/WindowFixture.h"
+
+#include "widgets/GlassButton.h"
+#include "widgets/HtmlLabel.h"
+#include "widgets/UnitEdit.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace orbicap {
+namespace {
+
+using WindowRecording = test::WindowFixture;
+
+// Sets folder and base name through the two "Capture Files" commands.
+void NameCaptures(TForm1& window, const QString& baseName) {
+    window.SetCaptureLocation1Click();
+    QTimer::singleShot(50, &window, [&window, baseName] {
+        auto* edit = window.findChild<QLineEdit*>("Edit1");
+        edit->setText(baseName);
+        emit edit->returnPressed();
+    });
+    window.SetCaptureFilename1Click();
+}
+
+TEST_F(WindowRecording, RecordsASerFileFromTheWindow) {
+    QTemporaryDir dir;
+    chosenFolder = dir.path();
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    context->CaptureThread.ExposureMs = 10;
+    NameCaptures(*window, "JUPITER");
+    EXPECT_EQ(window->CaptureFileName, dir.path() + "/JUPITER");
+    auto* capture = Find<GlassButton>("butCapture");
+    EXPECT_TRUE(capture->isEnabled());
+
+    Action("SER1")->trigger();
+    EXPECT_FALSE(capture->isHidden());
+    EXPECT_TRUE(Find<GlassButton>("Button3")->isHidden());
+    EXPECT_FALSE(Action("SER8bit1")->isChecked()); // the pop-up keeps its own mark
+    Find<UnitEdit>("expos")->SetText("5");
+    capture->click();
+    EXPECT_FALSE(Find<GlassButton>("CancelButton")->isHidden());
+    EXPECT_TRUE(capture->isHidden());
+    // A format change now would spoil the open file: refused.
+    Action("AVI1")->trigger();
+    EXPECT_EQ(context->Recorder.RecordFormat, 3);
+    ASSERT_TRUE(RunUntil([&] { return !context->Recorder.IsRecording(); }, 20000));
+
+    const QFileInfo file(dir.path() + "/JUPITER_00000.SER");
+    ASSERT_TRUE(file.exists());
+    EXPECT_EQ(file.size(), 178 + 5 * 360960 + 5 * 8);
+    EXPECT_TRUE(messages.empty());
+    auto* report = Find<HtmlLabel>("HTMLabel1");
+    EXPECT_TRUE(report->isVisible());
+    EXPECT_TRUE(report->Html().contains("Last Capture"));
+    EXPECT_TRUE(Find<GlassButton>("CancelButton")->isHidden());
+    EXPECT_FALSE(capture->isHidden());
+    window->close();
+    EXPECT_EQ(Stored("FILENAME"), dir.path() + "/JUPITER");
+}
+
+TEST_F(WindowRecording, CancelEndsAnOpenEndedRecording) {
+    QTemporaryDir dir;
+    chosenFolder = dir.path();
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    context->CaptureThread.ExposureMs = 10;
+    NameCaptures(*window, "MARS");
+    Action("FIT2")->trigger();
+    Find<UnitEdit>("expos")->SetText("0");
+    Find<GlassButton>("Button3")->click();
+    ASSERT_TRUE(RunUntil([&] { return context->Recorder.StoredFrames >= 3; }, 10000));
+    Find<GlassButton>("CancelButton")->click();
+    ASSERT_TRUE(RunUntil([&] { return !context->Recorder.IsRecording(); }, 10000));
+    const int stored = context->Recorder.StoredFrames;
+    EXPECT_EQ(QDir(dir.path()).entryList({"MARS_*.FIT"}, QDir::Files).size(), stored);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WindowRecording, StartingWithoutANameSaysSo) {
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    window->butCaptureClick();
+    window->Button3Click();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "Error opening AVI/SER file");
+    EXPECT_EQ(messages[1], "Please set file parameters first");
+    EXPECT_FALSE(context->CaptureThread.Recording);
+}
+
+} // namespace
+} // namespace orbicap

@@ -1,0 +1,114 @@
+#include "ConfigOverlay.h"
+
+#include "ui/Artwork.h"
+#include "widgets/ColorSelector.h"
+#include "widgets/GlassButton.h"
+
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace orbicap {
+
+TConfText::TConfText(OverlayText& overlay, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      overlay_(overlay) {
+    setObjectName(QStringLiteral("ConfText"));
+    setWindowTitle(QStringLiteral("Text Overlay Properties"));
+    setFixedSize(353, 249);
+    setAutoFillBackground(true);
+
+    auto* group = new QGroupBox(QStringLiteral("Date/Time format select"), this);
+    group->setObjectName(QStringLiteral("RadioGroup1"));
+    group->setGeometry(7, 4, 339, 129);
+    radioBox_ = group;
+    new QVBoxLayout(group);
+    radio_ = new QButtonGroup(this);
+
+    auto* prefixLabel = new QLabel(QStringLiteral("Text Prefix"), this);
+    prefixLabel->setObjectName(QStringLiteral("Label2"));
+    prefixLabel->setGeometry(8, 140, 70, 20);
+    fixed_ = new QLineEdit(this);
+    fixed_->setObjectName(QStringLiteral("fixed"));
+    fixed_->setGeometry(73, 138, 273, 24);
+
+    auto* colorLabel = new QLabel(QStringLiteral("Background Color"), this);
+    colorLabel->setObjectName(QStringLiteral("Label3"));
+    colorLabel->setGeometry(8, 172, 110, 20);
+    bgc_ = new ColorSelector(this);
+    bgc_->setObjectName(QStringLiteral("BGC"));
+    bgc_->setGeometry(120, 170, 120, 24);
+
+    auto* font = new QPushButton(QStringLiteral("Font..."), this);
+    font->setObjectName(QStringLiteral("Button3"));
+    font->setGeometry(250, 170, 96, 26);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setGeometry(140, 212, 75, 28);
+    auto* keyboard = new GlassButton(QIcon(KeyboardIcon()), QString(), this);
+    keyboard->setObjectName(QStringLiteral("AdvGlassButton1"));
+    keyboard->setGeometry(310, 212, 36, 28);
+    keyboard->setEnabled(false); // the on-screen keyboard is not there yet
+
+    // FormCreate: the font, the formats with a sample of today, the defaults.
+    style_ = OverlayStyle{};
+    ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
+        bool ok = false;
+        const QFont chosen = QFontDialog::getFont(&ok, current, this);
+        return ok ? std::optional<QFont>(chosen) : std::nullopt;
+    };
+    hide();
+    const char* captions[] = {"No Data", "Date", "Date/Time (s)", "Date/Time(ms)", "Time(ms)"};
+    for (int i = 0; i < 5; ++i)
+        Additem(QString::fromLatin1(captions[i]), kOverlayFormats[i], i);
+    radio_->button(3)->setChecked(true);
+    overlay_.SetDateFormat(kOverlayFormats[3]);
+    style_.BackColor = bgc_->SelectedColor();
+
+    connect(radio_, &QButtonGroup::idClicked, this, [this](int id) { RadioGroup1Click(id); });
+    connect(fixed_, &QLineEdit::textChanged, this, [this](const QString& t) { fixedChange(t); });
+    connect(bgc_, &ColorSelector::changed, this, [this](const QColor& c) { BGCChange(c); });
+    connect(font, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void TConfText::Additem(const QString& caption, const std::string& format, int index) {
+    QString text = caption;
+    if (!format.empty())
+        text += QStringLiteral(" (") +
+                QString::fromStdString(FormatDateTime(format, CurrentLocalDateTime())) +
+                QStringLiteral(")");
+    auto* button = new QRadioButton(text, radioBox_);
+    button->setObjectName(QStringLiteral("Format%1").arg(index));
+    radioBox_->layout()->addWidget(button);
+    radio_->addButton(button, index);
+}
+
+void TConfText::RadioGroup1Click(int index) {
+    overlay_.SetDateFormat(kOverlayFormats[static_cast<std::size_t>(index)]);
+}
+
+void TConfText::fixedChange(const QString& text) {
+    overlay_.SetPrefix(text.toStdString());
+}
+
+void TConfText::BGCChange(const QColor& color) {
+    style_.BackColor = color;
+    if (StyleChanged)
+        StyleChanged(style_);
+}
+
+void TConfText::Button3Click() {
+    if (!ChooseFont)
+        return;
+    if (const std::optional<QFont> chosen = ChooseFont(style_.Font)) {
+        style_.Font = *chosen;
+        if (StyleChanged)
+            StyleChanged(style_);
+    }
+}
+
+} // namespace orbicap

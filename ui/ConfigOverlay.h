@@ -1,0 +1,48 @@
+#pragma once
+
+#include "capture/OverlayText.h"
+#include "pipeline/Overlay.h"
+
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+namespace orbicap {
+
+class ColorSelector;
+
+// "Text Overlay Properties": the date/time format, prefix, background colour
+// and font of the timestamp overlay. Changes reach the capture thread through
+// the overlay text object (under its lock) and the drawing through Style.
+class TConfText : public QWidget {
+public:
+    TConfText(OverlayText& overlay, QWidget* owner);
+
+    const OverlayStyle& Style() const { return style_; }
+    // Run whenever the style changes, so the display and recorder follow.
+    std::function<void(const OverlayStyle&)> StyleChanged;
+    // Opens the font chooser; replaceable in tests.
+    std::function<std::optional<QFont>(const QFont&)> ChooseFont;
+
+    QButtonGroup* RadioGroup1() const { return radio_; }
+    QLineEdit* Fixed() const { return fixed_; }
+
+private:
+    void Additem(const QString& caption, const std::string& format, int index);
+    void RadioGroup1Click(int index);
+    void fixedChange(const QString& text);
+    void BGCChange(const QColor& color);
+    void Button3Click();
+
+    OverlayText& overlay_;
+    OverlayStyle style_;
+    QButtonGroup* radio_;
+    QLineEdit* fixed_;
+    ColorSelector* bgc_;
+    QWidget* radioBox_;
+};
+
+} // namespace orbicap

@@ -1,0 +1,50 @@
+#include "ImageView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace orbicap {
+
+ImageView::ImageView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::CrossCursor);
+}
+
+void ImageView::SetPicture(const QImage& picture) {
+    picture_ = picture;
+    if (size() != picture_.size())
+        setFixedSize(picture_.size());
+    update();
+}
+
+void ImageView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect r = event->rect();
+    if (picture_.isNull())
+        painter.fillRect(r, Qt::black);
+    else
+        painter.drawImage(r, picture_, r);
+}
+
+OutlineShape::OutlineShape(Kind kind, QColor color, int penWidth, Qt::PenStyle style,
+                           QWidget* parent)
+    : QWidget(parent), kind_(kind), color_(color), penWidth_(penWidth), style_(style) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    hide();
+}
+
+void OutlineShape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QPen pen(color_, penWidth_, style_);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const int inset = penWidth_ / 2;
+    const QRect r = rect().adjusted(inset, inset, -inset - 1, -inset - 1);
+    if (kind_ == Kind::Circle)
+        painter.drawEllipse(r);
+    else
+        painter.drawRect(r);
+}
+
+} // namespace orbicap

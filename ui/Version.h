@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace orbicap {
+
+inline const QString kProductString = QStringLiteral("Orbicap/32 ");
+inline const QString kVersionString = QStringLiteral("1.3");
+inline const QString kApplicationTitle = QStringLiteral("Orbicap_32");
+// Shown in the main caption after the camera model.
+inline const QString kVendorAddress = QStringLiteral("www.qhyccd.com");
+
+} // namespace orbicap
