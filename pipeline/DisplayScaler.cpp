@@ -63,10 +63,24 @@ ORBICAP_TARGET512 inline __m512i LookUp(__m512i lut0, __m512i lut1, __m512i lut2
     return _mm512_mask_blend_epi8(upper, low, high);
 }
 
-// One run of display rows from a row of source pixels, Windows 64-byte source
-// blocks per 64 display pixels. Everything is fixed per geometry (masks,
-// offsets, window count), so the loop has no branch that depends on the data.
-template <int Windows>
+ORBICAP_TARGET512 inline __m512i LoadBlock(const std::uint8_t* p, std::uint64_t mask, bool masked) {
+    return masked ? _mm512_maskz_loadu_epi8(mask, p) : _mm512_loadu_si512(p);
+}
+
+ORBICAP_TARGET512 inline void StoreBlock(std::uint8_t* p, std::uint64_t mask, bool masked,
+                                         __m512i v) {
+    if (masked)
+        _mm512_mask_storeu_epi8(p, mask, v);
+    else
+        _mm512_storeu_si512(p, v);
+}
+
+// Runs of display rows, Windows 64-byte source blocks per 64 display pixels
+// (0: same width, no column mapping). Everything is fixed per geometry, so
+// the loop has no branch that depends on the data. Unless Masked, every block
+// lies inside its row (the last chunk of a row overlaps the one before it),
+// so no masked memory access is needed: some processors run those slowly.
+template <int Windows, bool Masked>
 ORBICAP_TARGET512 void GreyRuns512(const ScaleJob& job, const Palette& palette,
                                    const DisplayScaler::RowRun* runs, std::size_t runCount,
                                    const DisplayScaler::Chunk* chunks, std::size_t chunkCount,
@@ -88,54 +102,45 @@ ORBICAP_TARGET512 void GreyRuns512(const ScaleJob& job, const Palette& palette,
         for (std::size_t c = 0; c < chunkCount; ++c) {
             const DisplayScaler::Chunk& chunk = chunks[c];
             const std::uint8_t* window = src + chunk.Base;
-            const __m512i w0 = _mm512_maskz_loadu_epi8(chunk.LoadMask[0], window);
+            const __m512i w0 = LoadBlock(window, chunk.LoadMask[0], Masked);
             __m512i pixels;
             if constexpr (Windows == 0) {
-                pixels = w0; // same width: no column mapping
+                pixels = w0;
             } else {
                 const __m512i offsets = _mm512_loadu_si512(index + c * kChunk);
                 if constexpr (Windows == 1) {
                     pixels = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, offsets, w0);
                 } else {
-                    const __m512i w1 = _mm512_maskz_loadu_epi8(chunk.LoadMask[1], window + 64);
+                    const __m512i w1 = LoadBlock(window + 64, chunk.LoadMask[1], Masked);
                     pixels = _mm512_permutex2var_epi8(w0, offsets, w1);
                     if constexpr (Windows == 4) {
-                        const __m512i w2 = _mm512_maskz_loadu_epi8(chunk.LoadMask[2], window + 128);
-                        const __m512i w3 = _mm512_maskz_loadu_epi8(chunk.LoadMask[3], window + 192);
+                        const __m512i w2 = LoadBlock(window + 128, chunk.LoadMask[2], Masked);
+                        const __m512i w3 = LoadBlock(window + 192, chunk.LoadMask[3], Masked);
                         const __m512i far = _mm512_permutex2var_epi8(w2, offsets, w3);
                         pixels = _mm512_mask_blend_epi8(_mm512_movepi8_mask(offsets), pixels, far);
                     }
                 }
             }
             const __m512i shown = LookUp(lut0, lut1, lut2, lut3, pixels);
-            std::uint8_t* out = first + c * kChunk;
-            for (int r = 0; r < run.Count; ++r, out += destStride)
-                _mm512_mask_storeu_epi8(out, chunk.StoreMask, shown);
+            std::uint8_t* out = first + chunk.Offset;
+            StoreBlock(out, chunk.StoreMask, Masked, shown);
+            for (int r = 1; r < run.Count; ++r)
+                StoreBlock(out + r * destStride, chunk.StoreMask, Masked, shown);
         }
     }
 }
 
-// Same width and height (100 %): the look-up alone, row by row reversed.
-ORBICAP_TARGET512 void GreyRowsSameSize512(const ScaleJob& job, const Palette& palette) {
-    const __m512i lut0 = _mm512_loadu_si512(palette.data());
-    const __m512i lut1 = _mm512_loadu_si512(palette.data() + 64);
-    const __m512i lut2 = _mm512_loadu_si512(palette.data() + 128);
-    const __m512i lut3 = _mm512_loadu_si512(palette.data() + 192);
-    const int width = job.DestWidth;
-    const int full = width / kChunk * kChunk;
-    const __mmask64 tail = LowBits(width - full);
-    for (int y = 0; y < job.DestHeight; ++y) {
-        const std::uint8_t* src =
-            job.Source + BufferRowOfPictureRow(y, job.SourceHeight) * job.SourceStride;
-        std::uint8_t* out = job.Dest + y * job.DestStride;
-        for (int x = 0; x < full; x += kChunk)
-            _mm512_storeu_si512(out + x,
-                                LookUp(lut0, lut1, lut2, lut3, _mm512_loadu_si512(src + x)));
-        if (tail)
-            _mm512_mask_storeu_epi8(
-                out + full, tail,
-                LookUp(lut0, lut1, lut2, lut3, _mm512_maskz_loadu_epi8(tail, src + full)));
-    }
+template <int Windows>
+ORBICAP_TARGET512 void GreyRuns512(const ScaleJob& job, const Palette& palette,
+                                   const std::vector<DisplayScaler::RowRun>& runs,
+                                   const std::vector<DisplayScaler::Chunk>& chunks,
+                                   const std::vector<std::uint8_t>& index, bool masked) {
+    if (masked)
+        GreyRuns512<Windows, true>(job, palette, runs.data(), runs.size(), chunks.data(),
+                                   chunks.size(), index.data());
+    else
+        GreyRuns512<Windows, false>(job, palette, runs.data(), runs.size(), chunks.data(),
+                                    chunks.size(), index.data());
 }
 
 // Returns false when the geometry needs wider source windows than the kernel
@@ -143,25 +148,19 @@ ORBICAP_TARGET512 void GreyRowsSameSize512(const ScaleJob& job, const Palette& p
 bool ScaleGrey512(const ScaleJob& job, const Palette& palette,
                   const std::vector<DisplayScaler::RowRun>& runs,
                   const std::vector<DisplayScaler::Chunk>& chunks,
-                  const std::vector<std::uint8_t>& index, int windows) {
-    if (job.SourceWidth == job.DestWidth && job.SourceHeight == job.DestHeight) {
-        GreyRowsSameSize512(job, palette);
-        return true;
-    }
-    const auto* r = runs.data();
-    const auto* c = chunks.data();
+                  const std::vector<std::uint8_t>& index, int windows, bool masked) {
     switch (windows) {
     case 0:
-        GreyRuns512<0>(job, palette, r, runs.size(), c, chunks.size(), index.data());
+        GreyRuns512<0>(job, palette, runs, chunks, index, masked);
         return true;
     case 1:
-        GreyRuns512<1>(job, palette, r, runs.size(), c, chunks.size(), index.data());
+        GreyRuns512<1>(job, palette, runs, chunks, index, masked);
         return true;
     case 2:
-        GreyRuns512<2>(job, palette, r, runs.size(), c, chunks.size(), index.data());
+        GreyRuns512<2>(job, palette, runs, chunks, index, masked);
         return true;
     case 4:
-        GreyRuns512<4>(job, palette, r, runs.size(), c, chunks.size(), index.data());
+        GreyRuns512<4>(job, palette, runs, chunks, index, masked);
         return true;
     default:
         return false;
@@ -200,34 +199,48 @@ void DisplayScaler::PrepareColumns(int sourceWidth, int destWidth) {
         byteColumns_[static_cast<std::size_t>(x)] = 3 * columns_[static_cast<std::size_t>(x)];
     }
 
-    // Each 64-pixel run of a display row reads a window of 64-byte source
-    // blocks; precompute where it starts, which bytes of the blocks lie inside
-    // the row, and each pixel's offset in the window. All runs use the widest
-    // window any of them needs (0: same width, no mapping; more than 4: the
-    // fast kernel does not apply).
+    // Each 64-pixel run ("chunk") of a display row reads a window of 64-byte
+    // source blocks; precompute where it starts, which bytes of the blocks lie
+    // inside the row, and each pixel's offset in the window. All chunks use
+    // the widest window any of them needs (0: same width, no mapping; more
+    // than 4: the fast kernel does not apply).
     const std::size_t count = static_cast<std::size_t>((destWidth + kChunk - 1) / kChunk);
     chunks_.assign(count, Chunk{});
     chunkIndex_.assign(count * kChunk, 0);
+    // Rows of at least one chunk end with a chunk that overlaps the one before
+    // instead of a partial one.
+    const bool overlapEnd = destWidth >= kChunk;
     int span = 0;
     for (std::size_t c = 0; c < count; ++c) {
-        const int first = static_cast<int>(c) * kChunk;
-        const int n = std::min(kChunk, destWidth - first);
-        chunks_[c].Base = columns_[static_cast<std::size_t>(first)];
-        chunks_[c].StoreMask = LowBits(n);
-        span =
-            std::max(span, columns_[static_cast<std::size_t>(first + n - 1)] - chunks_[c].Base + 1);
-        for (int j = 0; j < n; ++j)
-            chunkIndex_[c * kChunk + static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(
-                std::min(255, columns_[static_cast<std::size_t>(first + j)] - chunks_[c].Base));
+        Chunk& chunk = chunks_[c];
+        chunk.Offset = overlapEnd ? std::min(static_cast<int>(c) * kChunk, destWidth - kChunk)
+                                  : static_cast<int>(c) * kChunk;
+        const int n = std::min(kChunk, destWidth - chunk.Offset);
+        chunk.Base = columns_[static_cast<std::size_t>(chunk.Offset)];
+        chunk.StoreMask = LowBits(n);
+        span = std::max(span,
+                        columns_[static_cast<std::size_t>(chunk.Offset + n - 1)] - chunk.Base + 1);
     }
     windows_ = sourceWidth == destWidth ? 0 : (span + kChunk - 1) / kChunk;
     if (windows_ == 3)
         windows_ = 4;
-    for (Chunk& chunk : chunks_)
+    const int windowBytes = std::max(windows_, 1) * kChunk;
+    // Where the row is wide enough, windows that would run past its end start
+    // earlier instead, so that every load stays inside the row.
+    masked_ = !(overlapEnd && sourceWidth >= windowBytes);
+    for (std::size_t c = 0; c < count; ++c) {
+        Chunk& chunk = chunks_[c];
+        if (!masked_)
+            chunk.Base = std::min(chunk.Base, sourceWidth - windowBytes);
         for (int w = 0; w < 4; ++w)
             chunk.LoadMask[w] = w < std::max(windows_, 1)
                                     ? LowBits(sourceWidth - chunk.Base - std::int64_t{w} * kChunk)
                                     : 0;
+        const int n = std::min(kChunk, destWidth - chunk.Offset);
+        for (int j = 0; j < n; ++j)
+            chunkIndex_[c * kChunk + static_cast<std::size_t>(j)] = static_cast<std::uint8_t>(
+                std::min(255, columns_[static_cast<std::size_t>(chunk.Offset + j)] - chunk.Base));
+    }
 }
 
 void DisplayScaler::GreyRowPortable(const std::uint8_t* src, std::uint8_t* dst,
@@ -249,7 +262,7 @@ void DisplayScaler::ScaleGrey(const ScaleJob& job, const Palette& lut, GreyKerne
     Prepare(job);
     const bool fast = HasByteShuffle512() && kernel != GreyKernel::Portable;
 #ifdef ORBICAP_SHUFFLE512
-    if (fast && ScaleGrey512(job, lut, runs_, chunks_, chunkIndex_, windows_))
+    if (fast && ScaleGrey512(job, lut, runs_, chunks_, chunkIndex_, windows_, masked_))
         return;
 #else
     (void)fast;

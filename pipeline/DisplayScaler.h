@@ -42,12 +42,13 @@ public:
     // The grey kernels this processor runs, the portable one first.
     static std::vector<GreyKernel> AvailableGreyKernels();
 
+    // 64 display pixels of a row: the source window they read from, which of
+    // its bytes lie inside the source row, and which display pixels they are.
     struct Chunk {
-        std::int32_t Base = 0;    // first source column of the chunk's window
-        std::int32_t Windows = 0; // 64-byte source windows the chunk needs (1..4), 0: too wide
         std::uint64_t LoadMask[4] = {};
         std::uint64_t StoreMask = 0;
-        bool Inside = false; // every window lies wholly inside the row
+        std::int32_t Base = 0;   // first source column of the window
+        std::int32_t Offset = 0; // first display column
     };
 
     // Display rows FirstDisplayRow .. + Count - 1 all show buffer row BufferRow.
@@ -71,6 +72,7 @@ private:
     std::vector<std::int32_t> byteColumns_; // columns_ x 3, for 24-bit rows
     std::vector<Chunk> chunks_;
     int windows_ = 0;
+    bool masked_ = true;
     std::vector<std::uint8_t> chunkIndex_; // 64 window offsets per chunk
 };
 

@@ -78,11 +78,12 @@ double NowAsDayCount() {
     const std::time_t seconds = system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    // Microseconds, so that frames taken within one millisecond still get
+    // distinct, rising times (a double day count resolves about 1 us).
+    const std::int64_t utcUs = duration_cast<microseconds>(now.time_since_epoch()).count();
+    const std::int64_t localUs = utcUs + static_cast<std::int64_t>(local.tm_gmtoff) * 1'000'000;
     // 25569 days lie between 1899-12-30 and 1970-01-01.
-    const std::int64_t localSeconds = static_cast<std::int64_t>(seconds) + local.tm_gmtoff;
-    const std::int64_t localMs = localSeconds * 1000 + (ms < 0 ? ms + 1000 : ms);
-    return 25569.0 + static_cast<double>(localMs) / 86'400'000.0;
+    return 25569.0 + static_cast<double>(localUs) / 86'400'000'000.0;
 }
 
 } // namespace orbicap

@@ -18,7 +18,7 @@ void ResetPeakResidentMemory();
 std::int64_t UtcOffset100ns();
 
 // Local date and time as days since 1899-12-30 00:00 with the time of day as
-// fraction, to the millisecond.
+// fraction, to the microsecond.
 double NowAsDayCount();
 
 } // namespace orbicap

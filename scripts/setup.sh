@@ -9,7 +9,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg fitsverify python3 python3-numpy python3-astropy
-  xvfb xauth fonts-liberation fonts-dejavu-core
+  xvfb xauth python3-xlib fonts-liberation fonts-dejavu-core
   clang-format
 )
 

@@ -231,3 +231,36 @@ TEST_F(RecorderTest, StalledCameraEndsTheRecording) {
 
 } // namespace
 } // namespace orbicap
+
+namespace orbicap {
+namespace {
+
+TEST_F(RecorderTest, BmpFramesCarryTheTextOfTheirOwnCaptureTime) {
+    recorder.OverlayVisible = true;
+    control.SetRecordFormat(kFormatBMP);
+    ASSERT_FALSE(control.Button3Click(Name(), 10, {"3", false}));
+    const char* texts[] = {"Jupiter 21:34:56.789", "Jupiter 21:34:57.123", "Jupiter 21:34:56.789"};
+    for (const char* text : texts) {
+        auto f = NewFrame(376, 240, text, false);
+        std::fill_n(f->Data.get(), 376 * 240, std::uint8_t{40});
+        queue.AppendFrame(std::move(f));
+        recorder.RecordStep();
+    }
+    Queue(1);
+    recorder.RecordStep();
+    ASSERT_FALSE(recorder.IsRecording());
+    ASSERT_EQ(recorder.FilesWritten().size(), 3u);
+    QImage pictures[3];
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(pictures[i].load(QString::fromStdString(recorder.FilesWritten()[i])));
+        EXPECT_EQ(pictures[i].size(), QSize(376, 240));
+    }
+    // The box sits in the top-left corner and holds each frame's own text.
+    EXPECT_NE(pictures[0].pixel(10, 8), qRgb(40, 40, 40));
+    EXPECT_EQ(pictures[0].pixel(370, 230), qRgb(40, 40, 40));
+    EXPECT_NE(pictures[0], pictures[1]);
+    EXPECT_EQ(pictures[0], pictures[2]);
+}
+
+} // namespace
+} // namespace orbicap

@@ -1,0 +1,271 @@
+#!/usr/bin/env python3
+"""Benchmark rows: Orbicap's code against a limit measured in the same run.
+
+Kernel rows run the Google Benchmark executables (median of repetitions);
+end-to-end rows run the headless recorder on the unpaced simulator and
+compare its throughput with a plain sequential write of the same bytes to
+the same folder, in the same chunk size. Every end-to-end row also checks
+that the frames are complete: stamps consecutive, none missing or repeated.
+"""
+import argparse
+import json
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+W, H = 752, 480
+FRAME8 = W * H
+FRAME16 = 2 * W * H
+
+
+class Row:
+    def __init__(self, name, target, higher_is_better=False):
+        self.name, self.target, self.higher = name, target, higher_is_better
+        self.ratio = None
+        self.note = ""
+        self.skipped = False
+
+    def passed(self):
+        if self.ratio is None:
+            return False
+        return self.ratio >= self.target if self.higher else self.ratio <= self.target
+
+    def line(self):
+        if self.skipped:
+            return f"{self.name} skipped {self.note}".rstrip()
+        verdict = "pass" if self.passed() else "FAIL"
+        ratio = "nan" if self.ratio is None else f"{self.ratio:.3f}"
+        note = f" ({self.note})" if self.note else ""
+        return f"{self.name} ratio={ratio} target={self.target} {verdict}{note}"
+
+
+def run_gbench(binary, pattern, repetitions=7):
+    out = subprocess.run(
+        [binary, f"--benchmark_filter={pattern}", f"--benchmark_repetitions={repetitions}",
+         "--benchmark_report_aggregates_only=true", "--benchmark_format=json",
+         "--benchmark_enable_random_interleaving=true"],
+        check=True, capture_output=True, text=True).stdout
+    medians = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            medians[b["run_name"]] = b["real_time"]
+    return medians
+
+
+def kernel_rows(build, wanted):
+    rows = []
+    binary = os.path.join(build, "bin", "pipeline_bench")
+    specs = [
+        ("intake8", 1.5, "ProcessFrame/ProcessFrame8", f"Memcpy/{FRAME8}"),
+        ("intake10", 1.5, "ProcessFrame/ProcessFrame10", f"Memcpy/{FRAME16}"),
+    ]
+    for zoom, target in ((100, 2.0), (200, 2.0), (400, 2.0), (25, 4.0), (50, 4.0)):
+        w = round(W * zoom / 100)
+        h = round(H * zoom / 100)
+        specs.append((f"display_z{zoom}", target, f"GreyDisplay/GreyDisplay/{zoom}",
+                      f"Memcpy/{w * h}"))
+    specs.append(("histogram", 0.5, "HistogramCount", "HistogramPlainLoop"))
+    specs = [s for s in specs if s[0] in wanted]
+    if not specs:
+        return rows
+    medians = run_gbench(binary, "ProcessFrame|GreyDisplay/GreyDisplay/|Memcpy|Histogram")
+    for name, target, ours, limit in specs:
+        row = Row(name, target)
+        if ours in medians and limit in medians:
+            row.ratio = medians[ours] / medians[limit]
+            row.note = f"{medians[ours] / 1000:.1f} us vs {medians[limit] / 1000:.1f} us"
+        else:
+            row.note = f"missing {ours} or {limit}"
+        rows.append(row)
+    return rows
+
+
+def plain_write(folder, total_bytes, chunk, files=1):
+    """Writes total_bytes in chunk-sized writes, as `files` files; returns bytes/s."""
+    buf = b"\x5a" * chunk
+    per_file = total_bytes // files
+    start = time.perf_counter()
+    for i in range(files):
+        fd = os.open(os.path.join(folder, f"plain_{i:05d}.bin"),
+                     os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
+        left = per_file
+        while left > 0:
+            n = os.write(fd, buf[:min(chunk, left)])
+            left -= n
+        os.close(fd)
+    elapsed = time.perf_counter() - start
+    for i in range(files):
+        os.unlink(os.path.join(folder, f"plain_{i:05d}.bin"))
+    return total_bytes / elapsed
+
+
+def record(build, folder, args, unpaced=True):
+    env = dict(os.environ, ORBICAP_SIM_STAMP="1", ORBICAP_SIM_UNPACED="1" if unpaced else "0")
+    cmd = [os.path.join(build, "bin", "orbicap-record"), "--out",
+           os.path.join(folder, "BENCH")] + args
+    start = time.perf_counter()
+    p = subprocess.run(cmd, env=env, capture_output=True, text=True)
+    wall = time.perf_counter() - start
+    if p.returncode != 0:
+        raise RuntimeError(f"{' '.join(cmd)} failed: {p.stderr.strip()}")
+    m = re.search(r"Duration: ([\d.]+) s FPS: ([\d.]+) Frames: (\d+)", p.stdout)
+    mem = re.search(r"Memory: idle (\d+) peak (\d+)", p.stdout)
+    files = [line for line in p.stdout.splitlines() if line.startswith(folder)]
+    return {"fps": float(m.group(2)), "frames": int(m.group(3)), "files": files, "wall": wall,
+            "idle": int(mem.group(1)) if mem else None, "peak": int(mem.group(2)) if mem else None}
+
+
+def ser_stamps_ok(path):
+    with open(path, "rb") as f:
+        header = f.read(178)
+        width, height, depth, count = struct.unpack_from("<iiii", header, 26)
+        bps = 2 if depth == 16 else 1
+        frame = width * height * bps
+        previous = None
+        for i in range(count):
+            f.seek(178 + i * frame)
+            raw = f.read(4 * bps)
+            stamp = sum(raw[k * bps] << (8 * k) for k in range(4))
+            if previous is not None and stamp != previous + 1:
+                return False, count
+            previous = stamp
+    return True, count
+
+
+def fits_stamps_ok(paths):
+    previous = None
+    for path in sorted(paths):
+        with open(path, "rb") as f:
+            f.seek(2880)
+            raw = f.read(8)
+        # 16-bit samples stored big-endian with 32768 subtracted; each of the
+        # first four samples holds one byte of the stamp.
+        values = [((raw[2 * k] ^ 0x80) << 8 | raw[2 * k + 1]) & 0xFF for k in range(4)]
+        stamp = sum(v << (8 * k) for k, v in enumerate(values))
+        if previous is not None and stamp != previous + 1:
+            return False
+        previous = stamp
+    return True
+
+
+def clear(folder):
+    for name in os.listdir(folder):
+        os.unlink(os.path.join(folder, name))
+
+
+def ser_row(name, build, folder, ten_bit):
+    row = Row(name, 0.85, higher_is_better=True)
+    frames, frame_bytes = 5000, FRAME16 if ten_bit else FRAME8
+    r = record(build, folder, ["--frames", str(frames), "--exposure", "1"] +
+               (["--ten-bit"] if ten_bit else []))
+    ok, count = ser_stamps_ok(r["files"][0])
+    ours = r["fps"] * frame_bytes
+    clear(folder)
+    limit = plain_write(folder, frames * frame_bytes, frame_bytes)
+    row.ratio = ours / limit
+    row.note = f"{ours / 1e6:.0f} MB/s vs {limit / 1e6:.0f} MB/s, {r['fps']:.0f} frames/s"
+    if not ok or count != frames:
+        row.ratio, row.note = 0.0, f"frames lost or repeated ({count} of {frames})"
+    clear(folder)
+    return row
+
+
+def fits_row(build, folder):
+    row = Row("fits16_record", 0.6, higher_is_better=True)
+    frames, file_bytes = 2000, 2880 + FRAME16 + 960
+    r = record(build, folder, ["--format", "fit", "--frames", str(frames), "--exposure", "1",
+                               "--ten-bit"])
+    ok = len(r["files"]) == frames and fits_stamps_ok(r["files"])
+    ours = r["fps"] * file_bytes
+    clear(folder)
+    limit = plain_write(folder, frames * file_bytes, file_bytes, files=frames)
+    row.ratio = ours / limit if ok else 0.0
+    row.note = (f"{ours / 1e6:.0f} MB/s vs {limit / 1e6:.0f} MB/s" if ok else
+                f"files or stamps wrong ({len(r['files'])} of {frames})")
+    clear(folder)
+    return row
+
+
+def avi_row(build, folder):
+    row = Row("avi_record", 0.7, higher_is_better=True)
+    frames = 2000
+    frame_bytes = 3 * W * H
+    r = record(build, folder, ["--format", "avi", "--frames", str(frames), "--exposure", "1"])
+    ours = r["fps"] * frame_bytes
+    ok = r["frames"] == frames
+    clear(folder)
+    limit = plain_write(folder, frames * frame_bytes, frame_bytes)
+    row.ratio = ours / limit if ok else 0.0
+    row.note = f"{ours / 1e6:.0f} MB/s vs {limit / 1e6:.0f} MB/s, {len(r['files'])} parts"
+    clear(folder)
+    return row
+
+
+def memory_row(build, folder):
+    row = Row("queue_memory", 1.0)
+    frames = 5000
+    r = record(build, folder, ["--frames", str(frames), "--exposure", "1", "--stats"],
+               unpaced=False)
+    ok, count = ser_stamps_ok(r["files"][0])
+    growth = max(0, r["peak"] - r["idle"])
+    row.ratio = growth / (64 * FRAME8)
+    row.note = f"peak {r['peak'] >> 20} MiB, idle {r['idle'] >> 20} MiB, {r['fps']:.0f} frames/s"
+    if not ok or count != frames:
+        row.ratio, row.note = float("inf"), f"frames lost or repeated ({count} of {frames})"
+    clear(folder)
+    return row
+
+
+ALL = ["intake8", "intake10", "display_z100", "display_z200", "display_z400", "display_z25",
+       "display_z50", "histogram", "ser_record", "ser_record16", "fits16_record", "avi_record",
+       "queue_memory"]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default="build-release")
+    parser.add_argument("rows", nargs="*")
+    args = parser.parse_args()
+    wanted = args.rows or ALL
+    unknown = [r for r in wanted if r not in ALL]
+    if unknown:
+        sys.exit(f"unknown rows: {' '.join(unknown)} (rows: {' '.join(ALL)})")
+
+    rows = kernel_rows(args.build, wanted)
+    for row in rows:
+        print(row.line(), flush=True)
+    folder = tempfile.mkdtemp(prefix="orbicap-bench-", dir=os.environ.get("BENCH_DIR"))
+    try:
+        e2e = {
+            "ser_record": lambda: ser_row("ser_record", args.build, folder, False),
+            "ser_record16": lambda: ser_row("ser_record16", args.build, folder, True),
+            "fits16_record": lambda: fits_row(args.build, folder),
+            "avi_record": lambda: avi_row(args.build, folder),
+            "queue_memory": lambda: memory_row(args.build, folder),
+        }
+        for name in ALL:
+            if name in e2e and name in wanted:
+                try:
+                    row = e2e[name]()
+                except Exception as error:  # a failed run is a failed row
+                    row = Row(name, 0)
+                    row.note = str(error)
+                rows.append(row)
+                print(row.line(), flush=True)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    counted = [r for r in rows if not r.skipped]
+    passed = sum(1 for r in counted if r.passed())
+    skipped = len(rows) - len(counted)
+    tail = f", {skipped} skipped" if skipped else ""
+    print(f"{passed} passed, {len(counted) - passed} failed{tail}")
+    return 0 if passed == len(counted) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+"""The real program in a real X server: caption, a moving live image, and a
+close of the window that ends the process quickly with the settings written.
+
+Exit code 77 means skipped (no Xvfb or no python3-xlib on this machine).
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+try:
+    from Xlib import X, Xatom, display, protocol
+except ImportError:
+    print("python3-xlib is not installed")
+    sys.exit(77)
+
+EXPECTED_CAPTION = "Orbicap/32 1.3 [QHY5V Camera (www.qhyccd.com)]"
+
+
+def start_xvfb():
+    if not shutil.which("Xvfb"):
+        print("Xvfb is not installed")
+        sys.exit(77)
+    read_fd, write_fd = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x900x24",
+                               "-nolisten", "tcp"], pass_fds=(write_fd,),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read_fd, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_fd)
+    return server, ":" + number.decode().strip()
+
+
+def find_window(dpy, caption, timeout):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        stack = [dpy.screen().root]
+        while stack:
+            w = stack.pop()
+            try:
+                name = w.get_full_text_property(dpy.intern_atom("_NET_WM_NAME")) or w.get_wm_name()
+                if name and name.startswith("Orbicap/32"):
+                    return w, name
+                stack.extend(w.query_tree().children)
+            except Exception:
+                pass
+        time.sleep(0.2)
+    return None, None
+
+
+def grab(dpy, window):
+    geometry = window.get_geometry()
+    # The centre of the window, where the live image lies.
+    x, y = geometry.width // 3, geometry.height // 4
+    image = window.get_image(x, y, geometry.width // 3, geometry.height // 2, X.ZPixmap, 0xFFFFFFFF)
+    return image.data
+
+
+def main():
+    binary = sys.argv[1]
+    server, name = start_xvfb()
+    home = tempfile.mkdtemp(prefix="orbicap-xvfb-")
+    env = dict(os.environ, DISPLAY=name, XDG_CONFIG_HOME=os.path.join(home, "config"),
+               XDG_RUNTIME_DIR=os.path.join(home, "run"), QT_QPA_PLATFORM="xcb")
+    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+    env.pop("ORBICAP_SIM_NO_CAMERA", None)
+    failures = []
+    program = subprocess.Popen([binary], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    try:
+        dpy = display.Display(name)
+        window, caption = find_window(dpy, EXPECTED_CAPTION, 30)
+        if window is None:
+            failures.append("the main window did not appear")
+            return failures
+        if caption != EXPECTED_CAPTION:
+            failures.append(f"caption {caption!r}")
+        time.sleep(1.5)
+        first = grab(dpy, window)
+        time.sleep(1.0)
+        second = grab(dpy, window)
+        if first == second:
+            failures.append("the live image does not move")
+        if len(set(first)) < 3:
+            failures.append("the live image is blank")
+
+        close = protocol.event.ClientMessage(
+            window=window, client_type=dpy.intern_atom("WM_PROTOCOLS"),
+            data=(32, [dpy.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
+        window.send_event(close)
+        dpy.flush()
+        closed_at = time.time()
+        try:
+            program.wait(timeout=3)
+        except subprocess.TimeoutExpired:
+            failures.append("the program did not end within 3 s of closing its window")
+            return failures
+        print(f"ended {time.time() - closed_at:.2f} s after the close, status {program.returncode}")
+        if program.returncode != 0:
+            failures.append(f"exit status {program.returncode}")
+        conf = os.path.join(env["XDG_CONFIG_HOME"], "Pellix_32.conf")
+        text = open(conf).read() if os.path.exists(conf) else ""
+        for key in ("EXPOLENGTH=100", "EXPOCOUNT=1", "FILENAME=", "GAIN=10"):
+            if key not in text:
+                failures.append(f"{key} not written to {conf}: {text!r}")
+        return failures
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+        server.terminate()
+        server.wait()
+        shutil.rmtree(home, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    problems = main()
+    for p in problems:
+        print("FAIL:", p)
+    sys.exit(1 if problems else 0)

@@ -1,0 +1,133 @@
+// orbicap-record writing AVI, FIT and BMP, read back by real readers.
+#include "tests/support/SimCamera.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace orbicap {
+namespace {
+
+int Record(const QStringList& args, QString* err = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral(ORBICAP_BIN_DIR "/orbicap-record"), args);
+    p.waitForFinished(60000);
+    if (err)
+        *err = QString::fromLocal8Bit(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QString Tool(const QStringList& command) {
+    QProcess p;
+    p.start(command.first(), command.mid(1));
+    p.waitForFinished(60000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
+}
+
+class HeadlessFormats : public ::testing::Test {
+protected:
+    void SetUp() override { test::SimKnobs{}.Apply(); }
+    QString Base() const { return dir.path() + "/CAPTURE"; }
+    QStringList Files(const char* pattern) const {
+        return QDir(dir.path()).entryList({QString::fromLatin1(pattern)}, QDir::Files, QDir::Name);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(HeadlessFormats, AviPartsReadBackWithTheirSizeAndFrames) {
+    const QString ffprobe = QStandardPaths::findExecutable("ffprobe");
+    if (ffprobe.isEmpty())
+        GTEST_SKIP() << "ffprobe is not installed";
+    struct Case {
+        QStringList extra;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{}, "752,480,bgr24,6"},
+        {{"--color"}, "751,479,bgr24,6"},
+        {{"--resolution", "400x400", "--ten-bit"}, "400,400,bgr24,6"},
+    };
+    int number = 0;
+    for (const Case& c : cases) {
+        QString err;
+        ASSERT_EQ(Record(QStringList{"--out", Base(), "--format", "avi", "--frames", "6",
+                                     "--exposure", "1"} +
+                             c.extra,
+                         &err),
+                  0)
+            << err.toStdString();
+        const QString part =
+            Base() + QStringLiteral("_%1-PART1.AVI").arg(number++, 5, 10, QChar('0'));
+        EXPECT_EQ(Tool({ffprobe, "-v", "error", "-count_frames", "-show_entries",
+                        "stream=width,height,pix_fmt,nb_read_frames", "-of", "csv=p=0", part})
+                      .trimmed(),
+                  c.expected)
+            << c.extra.join(' ').toStdString();
+    }
+    EXPECT_TRUE(Files("*.AVI").filter("PART2").isEmpty());
+}
+
+TEST_F(HeadlessFormats, FitsFilesPassFitsverify) {
+    QString err;
+    ASSERT_EQ(Record({"--out", Base(), "--format", "fit", "--frames", "3", "--exposure", "1",
+                      "--ten-bit"},
+                     &err),
+              0)
+        << err.toStdString();
+    ASSERT_EQ(Files("*.FIT"),
+              (QStringList{"CAPTURE_00000.FIT", "CAPTURE_00001.FIT", "CAPTURE_00002.FIT"}));
+    for (const QString& f : Files("*.FIT"))
+        EXPECT_EQ(QFileInfo(dir.filePath(f)).size(), 2880 + 721920 + 960);
+    const QString fitsverify = QStandardPaths::findExecutable("fitsverify");
+    if (fitsverify.isEmpty())
+        GTEST_SKIP() << "fitsverify is not installed";
+    for (const QString& f : Files("*.FIT")) {
+        const QString report = Tool({fitsverify, dir.filePath(f)});
+        EXPECT_TRUE(report.contains("found 0 warning(s) and 0 error(s)")) << report.toStdString();
+    }
+}
+
+TEST_F(HeadlessFormats, ColourFitsAreThreePlanes) {
+    ASSERT_EQ(
+        Record({"--out", Base(), "--format", "fit", "--frames", "2", "--exposure", "1", "--color"}),
+        0);
+    const QStringList files = Files("*.FIT");
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(QFileInfo(dir.filePath(files[0])).size(), 2880 + 1080624 + 2256);
+}
+
+TEST_F(HeadlessFormats, BmpFilesOfMonoAndColourFrames) {
+    ASSERT_EQ(Record({"--out", Base(), "--format", "bmp", "--frames", "2", "--exposure", "1"}), 0);
+    QStringList files = Files("*.BMP");
+    ASSERT_EQ(files.size(), 2);
+    QImage mono(dir.filePath(files[0]));
+    EXPECT_EQ(mono.size(), QSize(752, 480));
+    EXPECT_EQ(QFileInfo(dir.filePath(files[0])).size(), 54 + 752 * 480 * 3);
+    ASSERT_EQ(
+        Record({"--out", Base(), "--format", "bmp", "--frames", "1", "--exposure", "1", "--color"}),
+        0);
+    files = Files("*.BMP");
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(QImage(dir.filePath(files[2])).size(), QSize(751, 479));
+    EXPECT_EQ(QFileInfo(dir.filePath(files[2])).size(), 54 + (751 * 3 + 3) * 479);
+}
+
+TEST_F(HeadlessFormats, AnUncreatableBmpEndsTheRecordingWithAMessage) {
+    QFile blocker(dir.path() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QString err;
+    EXPECT_EQ(Record({"--out", dir.path() + "/file/CAPTURE", "--format", "bmp", "--frames", "2",
+                      "--exposure", "1"},
+                     &err),
+              1);
+    EXPECT_TRUE(err.contains(dir.path() + "/file/CAPTURE_00000.BMP")) << err.toStdString();
+}
+
+} // namespace
+} // namespace orbicap
