@@ -57,8 +57,6 @@ ORBICAP_TARGET512 inline __m512i LookUp(__m512i lut0, __m512i lut1, __m512i lut2
                                         __m512i values) {
     const __m512i low = _mm512_permutex2var_epi8(lut0, values, lut1);
     const __mmask64 upper = _mm512_movepi8_mask(values);
-    if (upper == 0)
-        return low;
     const __m512i high = _mm512_permutex2var_epi8(lut2, values, lut3);
     return _mm512_mask_blend_epi8(upper, low, high);
 }

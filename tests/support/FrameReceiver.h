@@ -2,6 +2,7 @@
 
 #include "capture/ImageList.h"
 #include "capture/Messages.h"
+#include "tests/support/RunUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -50,16 +51,8 @@ public:
         return true;
     }
 
-    // Runs the event loop until done() or the time-out; true when done.
     static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
+        return test::RunUntil(done, timeoutMs);
     }
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/RunUntil.h"
 #include "tests/support/SimCamera.h"
 #include "ui/AppContext.h"
 #include "ui/Main.h"
@@ -47,14 +48,7 @@ protected:
     QAction* Action(const char* name) const { return Find<QAction>(name); }
 
     static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > timeoutMs)
-                return false;
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
-        return true;
+        return test::RunUntil(done, timeoutMs);
     }
 
     static QString Stored(const char* name) {
