@@ -1,6 +1,7 @@
 #include "VideoCapture.h"
 
 #include "capture/Messages.h"
+#include "capture/ThreadHandoff.h"
 
 #include <QCoreApplication>
 
@@ -111,8 +112,11 @@ void TVideoCapture::ApplySettings(int exposureMs, int gain, int extra) {
 }
 
 void TVideoCapture::PostFrameReady() {
-    if (QObject* receiver = MainWindowHandle.load())
-        QCoreApplication::postEvent(receiver, new QEvent(WM_FRAMEREADY));
+    if (QObject* receiver = MainWindowHandle.load()) {
+        auto* message = new QEvent(WM_FRAMEREADY);
+        HandOver(message);
+        QCoreApplication::postEvent(receiver, message);
+    }
 }
 
 void TVideoCapture::Pass(std::stop_token& stop) {

@@ -1,6 +1,7 @@
 #include "FrameFlow.h"
 
 #include "capture/Messages.h"
+#include "capture/ThreadHandoff.h"
 
 #include <QCoreApplication>
 
@@ -12,6 +13,7 @@ FrameFlow::FrameFlow(FrameQueue& queue, TVideoCapture& capture, TAVIExport& reco
       ticks_(ticks) {}
 
 bool FrameFlow::event(QEvent* e) {
+    TakeOver(e); // frame messages come from the capture thread
     const QEvent::Type type = e->type();
     if (type == WM_FRAMEREADY) {
         FrameReady();

@@ -101,11 +101,18 @@ TEST_F(HeadlessRecording, InterruptEndsTheRecordingWithACompleteFile) {
     QProcess p;
     p.start(Recorder(), {"--out", Base(), "--frames", "0", "--exposure", "5"});
     ASSERT_TRUE(p.waitForStarted());
-    // Let it record for a while, then stop it as Ctrl+C would.
-    ASSERT_FALSE(p.waitForFinished(1500));
+    // Once the recording runs, let it record for a while, then stop it as
+    // Ctrl+C would.
+    QByteArray said;
+    while (!said.contains("Recording ") && p.state() == QProcess::Running) {
+        p.waitForReadyRead(100);
+        said += p.readAllStandardError();
+    }
+    ASSERT_TRUE(said.contains("Recording ")) << said.toStdString();
+    ASSERT_FALSE(p.waitForFinished(1000));
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(10000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitCode(), 0) << (said + p.readAllStandardError()).toStdString();
     const test::SerFile ser((Base() + "_00000.SER").toStdString());
     ASSERT_TRUE(ser.Ok);
     EXPECT_GT(ser.FrameCount, 5);

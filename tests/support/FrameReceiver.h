@@ -2,6 +2,7 @@
 
 #include "capture/ImageList.h"
 #include "capture/Messages.h"
+#include "capture/ThreadHandoff.h"
 #include "tests/support/RunUntil.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,7 @@ public:
     std::function<void(const ImageLst&)> OnFrame;
 
     bool event(QEvent* e) override {
+        TakeOver(e);
         if (e->type() != WM_FRAMEREADY)
             return QObject::event(e);
         if (ImageLst* oldest = queue_.FrameQueueHead()) {
