@@ -26,6 +26,7 @@ std::unique_ptr<ImageLst> NewFrame(std::int32_t width, std::int32_t height, cons
 FrameQueue::~FrameQueue() {
     while (head_)
         DropOldestFrame();
+    spares_.clear();
 }
 
 void FrameQueue::AppendFrame(std::unique_ptr<ImageLst> record) {
@@ -42,6 +43,26 @@ void FrameQueue::AppendFrame(std::unique_ptr<ImageLst> record) {
     bytes_ += bytes;
 }
 
+std::unique_ptr<ImageLst> FrameQueue::NewFrame(std::int32_t width, std::int32_t height,
+                                               const std::string& text, bool is16Bit) {
+    std::unique_ptr<ImageLst> record;
+    {
+        std::lock_guard guard(lock_);
+        if (!spares_.empty()) {
+            record = std::move(spares_.back());
+            spares_.pop_back();
+        }
+    }
+    if (!record)
+        return orbicap::NewFrame(width, height, text, is16Bit);
+    if (record->Width != width || record->Height != height || record->Is16Bit != is16Bit)
+        record->Reshape(width, height, is16Bit);
+    record->Next = nullptr;
+    record->Overlay = text;
+    record->TimeStamp = NowAsDayCount();
+    return record;
+}
+
 void FrameQueue::DropOldestFrame() {
     std::unique_ptr<ImageLst> oldest;
     {
@@ -54,6 +75,10 @@ void FrameQueue::DropOldestFrame() {
             tail_ = nullptr;
         --length_;
         bytes_ -= oldest->ByteCount();
+        if (spares_.size() < kMaxSpareRecords) {
+            spares_.push_back(std::move(oldest));
+            return;
+        }
     }
     // Freed here, outside the lock, so the capture thread never waits on it.
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace orbicap {
 
@@ -36,13 +37,23 @@ std::unique_ptr<ImageLst> NewFrame(std::int32_t width, std::int32_t height, cons
 // First-in first-out queue of finished frames. The capture thread appends;
 // only the window thread drops, so a record it holds stays valid. The lock
 // covers the pointer updates only; memory is freed outside it.
+//
+// A dropped record is kept as a spare (a few at most) and handed out again by
+// NewFrame: at a thousand frames a second, fresh blocks would cost the
+// capture thread a page fault per 4 KiB and the kernel the zeroing of them.
 class FrameQueue {
 public:
+    static constexpr std::size_t kMaxSpareRecords = 8;
+
     FrameQueue() = default;
     ~FrameQueue();
     FrameQueue(const FrameQueue&) = delete;
     FrameQueue& operator=(const FrameQueue&) = delete;
 
+    // A record for the capture thread: a spare one when there is one (its
+    // block reshaped if the geometry differs), else a new one.
+    std::unique_ptr<ImageLst> NewFrame(std::int32_t width, std::int32_t height,
+                                       const std::string& text, bool is16Bit);
     void AppendFrame(std::unique_ptr<ImageLst> record);
     // Unlinks and frees the oldest record; does nothing on an empty queue.
     void DropOldestFrame();
@@ -59,6 +70,7 @@ private:
     ImageLst* tail_ = nullptr;
     std::size_t length_ = 0;
     std::size_t bytes_ = 0;
+    std::vector<std::unique_ptr<ImageLst>> spares_;
 };
 
 } // namespace orbicap

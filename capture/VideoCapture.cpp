@@ -99,7 +99,7 @@ void TVideoCapture::Execute(std::stop_token stop) {
 }
 
 std::unique_ptr<ImageLst> TVideoCapture::MakeRecord() {
-    return NewFrame(CaptureWidth, CaptureHeight, overlay_.Text(), TenBitMode);
+    return queue_.NewFrame(CaptureWidth, CaptureHeight, overlay_.Text(), TenBitMode);
 }
 
 void TVideoCapture::ApplySettings(int exposureMs, int gain, int extra) {

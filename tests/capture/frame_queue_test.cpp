@@ -46,6 +46,29 @@ TEST(FrameQueue, RecordBlockMatchesItsGeometry) {
     EXPECT_EQ(r->ByteCount(), 90240u);
 }
 
+TEST(FrameQueue, SpareRecordsComeBackWithTheAskedGeometry) {
+    FrameQueue q;
+    for (int i = 0; i < 20; ++i)
+        q.AppendFrame(q.NewFrame(752, 480, "old", false));
+    while (q.FrameQueueHead())
+        q.DropOldestFrame();
+    // Reused records take the new geometry, text and time, never the old ones.
+    const struct {
+        int w, h;
+        bool is16;
+    } cases[] = {{752, 480, false}, {376, 240, true}, {400, 400, false}};
+    for (const auto& c : cases) {
+        auto r = q.NewFrame(c.w, c.h, "new", c.is16);
+        EXPECT_EQ(r->Width, c.w);
+        EXPECT_EQ(r->Height, c.h);
+        EXPECT_EQ(r->Is16Bit, c.is16);
+        EXPECT_EQ(r->ByteCount(), std::size_t(c.w) * c.h * (c.is16 ? 2 : 1));
+        EXPECT_EQ(r->Overlay, "new");
+        EXPECT_EQ(r->Next, nullptr);
+        std::fill_n(r->Data.get(), r->ByteCount(), std::uint8_t{1}); // the block is all there
+    }
+}
+
 TEST(FrameQueue, ConcurrentAppendAndDropLoseNothing) {
     FrameQueue q;
     constexpr int kFrames = 20000;
