@@ -50,15 +50,16 @@ bool Usable(const ScaleJob& job) {
 #ifdef ORBICAP_SHUFFLE512
 #define ORBICAP_TARGET512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi")))
 
-// 256-entry table look-up of 64 bytes: two 128-entry permutes chosen by the
-// top bit. Sky and planet frames are mostly below 128, so the upper half is
-// only looked up where a value needs it.
+// 256-entry table look-up of 64 bytes as two 128-entry permutes that merge
+// into their index register: lanes with the top bit set first take their
+// value from the upper half, and the second permute leaves those lanes alone
+// while the rest look up the lower half. No blend and no branch on the data,
+// which measured clearly faster than blending two full look-ups.
 ORBICAP_TARGET512 inline __m512i LookUp(__m512i lut0, __m512i lut1, __m512i lut2, __m512i lut3,
                                         __m512i values) {
-    const __m512i low = _mm512_permutex2var_epi8(lut0, values, lut1);
     const __mmask64 upper = _mm512_movepi8_mask(values);
-    const __m512i high = _mm512_permutex2var_epi8(lut2, values, lut3);
-    return _mm512_mask_blend_epi8(upper, low, high);
+    const __m512i high = _mm512_mask2_permutex2var_epi8(lut2, values, upper, lut3);
+    return _mm512_mask2_permutex2var_epi8(lut0, high, ~upper, lut1);
 }
 
 ORBICAP_TARGET512 inline __m512i LoadBlock(const std::uint8_t* p, std::uint64_t mask, bool masked) {
@@ -141,6 +142,130 @@ ORBICAP_TARGET512 void GreyRuns512(const ScaleJob& job, const Palette& palette,
                                     chunks.size(), index.data());
 }
 
+// Display rows that take every Factor-th source column (Factor 1, 2 or 4:
+// 100 %, 50 % and 25 % of a frame whose width divides evenly), at least 64
+// pixels wide. The byte positions are the same in every 64-pixel step, so
+// they stay in registers and no per-chunk table is read; the last step of a
+// row overlaps the one before instead of running past the row's end.
+template <int Factor>
+ORBICAP_TARGET512 inline __m512i GatherEvery(const std::uint8_t* window, __m512i offsets) {
+    if constexpr (Factor == 1) {
+        (void)offsets;
+        return _mm512_loadu_si512(window);
+    } else if constexpr (Factor == 2) {
+        return _mm512_permutex2var_epi8(_mm512_loadu_si512(window), offsets,
+                                        _mm512_loadu_si512(window + 64));
+    } else {
+        static_assert(Factor == 4);
+        const __m512i near = _mm512_permutex2var_epi8(_mm512_loadu_si512(window), offsets,
+                                                      _mm512_loadu_si512(window + 64));
+        const __m512i far = _mm512_permutex2var_epi8(_mm512_loadu_si512(window + 128), offsets,
+                                                     _mm512_loadu_si512(window + 192));
+        return _mm512_mask_blend_epi8(~std::uint64_t{0} << 32, near, far);
+    }
+}
+
+struct Lut512 {
+    __m512i Part[4];
+};
+
+// 64 display pixels from display column x on.
+template <int Factor>
+ORBICAP_TARGET512 inline void EveryStep(const std::uint8_t* src, std::uint8_t* row,
+                                        std::ptrdiff_t x, __m512i offsets, const Lut512& lut) {
+    _mm512_storeu_si512(row + x, LookUp(lut.Part[0], lut.Part[1], lut.Part[2], lut.Part[3],
+                                        GatherEvery<Factor>(src + Factor * x, offsets)));
+}
+
+// One display row. At 100 % a steady two-step loop with the overlapping
+// step peeled off measured best; the reductions read four times as many
+// source lines per step, where one loop over all steps kept more of those
+// reads in flight.
+template <int Factor>
+ORBICAP_TARGET512 inline void EveryRow(const std::uint8_t* src, std::uint8_t* row, int chunks,
+                                       std::ptrdiff_t last, __m512i offsets, const Lut512& lut) {
+    if constexpr (Factor == 1) {
+        (void)chunks;
+        std::ptrdiff_t x = 0;
+        for (; x + 2 * kChunk <= last; x += 2 * kChunk) {
+            EveryStep<Factor>(src, row, x, offsets, lut);
+            EveryStep<Factor>(src, row, x + kChunk, offsets, lut);
+        }
+        for (; x < last; x += kChunk)
+            EveryStep<Factor>(src, row, x, offsets, lut);
+        EveryStep<Factor>(src, row, last, offsets, lut);
+    } else {
+        for (int c = 0; c < chunks; ++c)
+            EveryStep<Factor>(src, row, std::min<std::ptrdiff_t>(c * kChunk, last), offsets, lut);
+    }
+}
+
+// Reductions and 100 % (no display row repeats). Row addresses are stepped
+// along in registers rather than read from the row table: with each row's
+// address depending on a load, measurably less of the next rows' source reads
+// overlapped the current row's work.
+template <int Factor>
+ORBICAP_TARGET512 void GreyEvery512(const ScaleJob& job, const Palette& palette) {
+    std::uint8_t positions[kChunk];
+    for (int j = 0; j < kChunk; ++j)
+        positions[j] = static_cast<std::uint8_t>((Factor * j) & 127);
+    const __m512i offsets = _mm512_loadu_si512(positions);
+    const Lut512 lut{{_mm512_loadu_si512(palette.data()), _mm512_loadu_si512(palette.data() + 64),
+                      _mm512_loadu_si512(palette.data() + 128),
+                      _mm512_loadu_si512(palette.data() + 192)}};
+    const std::ptrdiff_t sourceStride = job.SourceStride;
+    const std::ptrdiff_t destStride = job.DestStride;
+    const std::ptrdiff_t last = job.DestWidth - kChunk;
+    const int chunks = (job.DestWidth + kChunk - 1) / kChunk;
+    const int destHeight = job.DestHeight;
+    if (destHeight == job.SourceHeight) {
+        // Row for row: walk the source upwards in memory (bottom display row
+        // first), which the hardware prefetch follows better than the reverse.
+        const std::uint8_t* src = job.Source;
+        std::uint8_t* row = job.Dest + static_cast<std::ptrdiff_t>(destHeight - 1) * destStride;
+        for (int y = 0; y < destHeight; ++y, src += sourceStride, row -= destStride)
+            EveryRow<Factor>(src, row, chunks, last, offsets, lut);
+        return;
+    }
+    // Display row 0 shows the top picture row, which is the last buffer row;
+    // each display row further down moves whole source rows plus a carry.
+    const std::ptrdiff_t wholeStep = (job.SourceHeight / destHeight) * sourceStride;
+    const int remainderStep = job.SourceHeight % destHeight;
+    const std::uint8_t* src =
+        job.Source + static_cast<std::ptrdiff_t>(job.SourceHeight - 1) * sourceStride;
+    std::uint8_t* row = job.Dest;
+    int remainder = 0;
+    for (int y = 0; y < destHeight; ++y, row += destStride) {
+        EveryRow<Factor>(src, row, chunks, last, offsets, lut);
+        src -= wholeStep;
+        remainder += remainderStep;
+        if (remainder >= destHeight) {
+            remainder -= destHeight;
+            src -= sourceStride;
+        }
+    }
+}
+
+// Returns false unless every display row shows a row of its own and takes
+// every 1st, 2nd or 4th source column.
+bool ScaleGreyEvery512(const ScaleJob& job, const Palette& palette, int factor) {
+    if (job.DestHeight > job.SourceHeight)
+        return false;
+    switch (factor) {
+    case 1:
+        GreyEvery512<1>(job, palette);
+        return true;
+    case 2:
+        GreyEvery512<2>(job, palette);
+        return true;
+    case 4:
+        GreyEvery512<4>(job, palette);
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Returns false when the geometry needs wider source windows than the kernel
 // handles (reductions far below any zoom offered).
 bool ScaleGrey512(const ScaleJob& job, const Palette& palette,
@@ -190,6 +315,10 @@ void DisplayScaler::PrepareColumns(int sourceWidth, int destWidth) {
         return;
     sourceWidth_ = sourceWidth;
     destWidth_ = destWidth;
+    every_ = 0;
+    for (int factor : {1, 2, 4})
+        if (destWidth >= kChunk && sourceWidth == factor * destWidth)
+            every_ = factor;
     columns_.resize(static_cast<std::size_t>(destWidth));
     byteColumns_.resize(static_cast<std::size_t>(destWidth));
     for (int x = 0; x < destWidth; ++x) {
@@ -260,7 +389,8 @@ void DisplayScaler::ScaleGrey(const ScaleJob& job, const Palette& lut, GreyKerne
     Prepare(job);
     const bool fast = HasByteShuffle512() && kernel != GreyKernel::Portable;
 #ifdef ORBICAP_SHUFFLE512
-    if (fast && ScaleGrey512(job, lut, runs_, chunks_, chunkIndex_, windows_, masked_))
+    if (fast && (ScaleGreyEvery512(job, lut, every_) ||
+                 ScaleGrey512(job, lut, runs_, chunks_, chunkIndex_, windows_, masked_)))
         return;
 #else
     (void)fast;

@@ -73,6 +73,7 @@ private:
     std::vector<Chunk> chunks_;
     int windows_ = 0;
     bool masked_ = true;
+    int every_ = 0; // rows take every 1st, 2nd or 4th source column; 0: other ratios
     std::vector<std::uint8_t> chunkIndex_; // 64 window offsets per chunk
 };
 

@@ -119,8 +119,11 @@ TEST(DisplayScaler, GreyHandlesUnusualRatios) {
     const Palette lut = RandomPalette(3);
     const Picture src = Random(1000, 30, 1, 11);
     // Same width at another height takes the mapping-free path with repeated rows.
+    // Widths of a half, a quarter and the whole at heights that do not divide
+    // 30 step through the picture rows with a carry.
     const std::vector<std::pair<int, int>> sizes{{10, 3},    {129, 7},   {333, 29},
-                                                 {1001, 31}, {2999, 61}, {1000, 61}};
+                                                 {1001, 31}, {2999, 61}, {1000, 61},
+                                                 {500, 13},  {250, 7},   {1000, 17}};
     for (GreyKernel kernel : DisplayScaler::AvailableGreyKernels()) {
         DisplayScaler scaler;
         for (auto [dw, dh] : sizes) {
