@@ -16,7 +16,7 @@ CheckedFile::~CheckedFile() {
     }
 }
 
-bool CheckedFile::Create(const std::string& path) {
+void CheckedFile::Restart(const std::string& path) {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
@@ -27,6 +27,10 @@ bool CheckedFile::Create(const std::string& path) {
     created_ = false;
     flushed_ = 0;
     pending_ = 0;
+}
+
+bool CheckedFile::Create(const std::string& path) {
+    Restart(path);
     do {
         fd_ = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
     } while (fd_ < 0 && errno == EINTR);
@@ -184,16 +188,7 @@ bool CheckedFile::Fail(const char* action, const std::string& reason) {
 }
 
 bool CheckedFile::Refuse(const std::string& path, const std::string& reason) {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    path_ = path;
-    error_.clear();
-    failed_ = false;
-    created_ = false;
-    flushed_ = 0;
-    pending_ = 0;
+    Restart(path);
     return Fail("create", reason);
 }
 

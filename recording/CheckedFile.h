@@ -60,6 +60,8 @@ public:
     std::uint64_t Position() const { return flushed_ + pending_; }
 
 private:
+    // Closes whatever is open and forgets the last file's state and error.
+    void Restart(const std::string& path);
     static constexpr std::size_t kGatherBytes = 16384;
 
     bool WriteAll(const void* head, std::size_t headBytes, const void* body, std::size_t bodyBytes);
