@@ -230,8 +230,7 @@ void TAVIExport::FinishRecording() {
 }
 
 void TAVIExport::EndRecording() {
-    FinishRecording();
-    capture_.Recording = false;
+    FinishRecording(); // also clears the capture thread's Recording flag
     ShowLastCapture();
     FrameLimit = 0;
     if (!error_.empty())

@@ -66,7 +66,6 @@ void RecordingControl::Begin(int exposureMs) {
     capture_.Recording = true;
     recorder_.StartTick = ticks_.Now();
     recorder_.StoredFrames = 0;
-    recorder_.ExposureMs = exposureMs;
     view_.RecordingStarted();
 }
 
