@@ -17,11 +17,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -126,6 +128,40 @@ void BM_PlainWrite(benchmark::State& state) {
     std::filesystem::remove(name);
 }
 
+// Rendering one 8-bit mono frame for the AVI stream, against a copy of the
+// rendered bytes.
+ImageLst& SourceFrame() {
+    static ImageLst frame = [] {
+        ImageLst f;
+        f.Reshape(kWidth, kHeight, false);
+        for (int k = 0; k < kWidth * kHeight; ++k)
+            f.Data[k] = static_cast<std::uint8_t>(k * 7 + k / kWidth);
+        return f;
+    }();
+    return frame;
+}
+
+void BM_RenderMono8(benchmark::State& state) {
+    RenderBitmap out;
+    for (auto _ : state) {
+        RenderFrame(SourceFrame(), false, CMOSDLL32{}, out, false, OverlayStyle{});
+        benchmark::DoNotOptimize(out.Bits.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(out.Bits.size()));
+}
+
+void BM_CopyRendered(benchmark::State& state) {
+    const RenderBitmap& picture = RenderedFrame();
+    std::vector<std::uint8_t> copy(picture.Bits.size());
+    for (auto _ : state) {
+        std::memcpy(copy.data(), picture.Bits.data(), copy.size());
+        benchmark::DoNotOptimize(copy.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(copy.size()));
+}
+
+BENCHMARK(BM_RenderMono8)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CopyRendered)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_AviWriter)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 

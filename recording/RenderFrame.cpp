@@ -1,5 +1,7 @@
 #include "recording/RenderFrame.h"
 
+#include "recording/GreyToBgr.h"
+
 #include <cstddef>
 #include <cstring>
 
@@ -11,29 +13,6 @@ void SizeBitmap(RenderBitmap& out, int width, int height) {
     out.Width = width;
     out.Height = height;
     out.Bits.resize(3u * static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-}
-
-void RenderMono8(const std::uint8_t* samples, std::size_t count, std::uint8_t* bgr) {
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::uint8_t g = samples[k];
-        bgr[3 * k] = g;
-        bgr[3 * k + 1] = g;
-        bgr[3 * k + 2] = g;
-    }
-}
-
-// Little-endian words, read and written byte by byte so that the frame's
-// byte block is never accessed through another type.
-void RenderMono16(std::uint8_t* words, std::size_t count, std::uint8_t* bgr) {
-    for (std::size_t k = 0; k < count; ++k) {
-        const unsigned value = (words[2 * k] | (words[2 * k + 1] << 8u)) >> 2u;
-        words[2 * k] = static_cast<std::uint8_t>(value);
-        words[2 * k + 1] = static_cast<std::uint8_t>(value >> 8u);
-        const std::uint8_t g = static_cast<std::uint8_t>(value);
-        bgr[3 * k] = g;
-        bgr[3 * k + 1] = g;
-        bgr[3 * k + 2] = g;
-    }
 }
 
 void RenderColour(ImageLst& F, const CMOSDLL32& camera, RenderBitmap& out) {
@@ -73,9 +52,9 @@ void RenderFrame(ImageLst& F, bool colorCamera, const CMOSDLL32& camera, RenderB
         SizeBitmap(out, F.Width, F.Height);
         const std::size_t count = static_cast<std::size_t>(F.Width) * F.Height;
         if (F.Is16Bit)
-            RenderMono16(F.Data.get(), count, out.Bits.data());
+            ReduceAndExpandTenBit(F.Data.get(), count, out.Bits.data());
         else
-            RenderMono8(F.Data.get(), count, out.Bits.data());
+            ExpandGreyToBgr(F.Data.get(), count, out.Bits.data());
     }
     if (overlayVisible) {
         const QImage tile = RenderOverlayTile(F.Overlay, style);

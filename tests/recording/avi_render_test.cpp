@@ -3,6 +3,7 @@
 #include "avi_support.h"
 #include "pipeline/PictureRows.h"
 #include "recording/AviWriter.h"
+#include "recording/GreyToBgr.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,41 @@ TEST(RenderFrame, TenBitMonoIsReducedInPlaceAndRenderedGrey) {
     EXPECT_EQ(out.Bits, grey);
     for (std::size_t k = 0; k < 4; ++k)
         EXPECT_EQ(Word(*f, k), (std::vector<int>{0, 0, 1, 255}[k])) << "sample " << k;
+}
+
+// The grey expansion and the 10-bit reduction run sixteen samples at a time
+// with a scalar tail; every length around those steps must give what the
+// per-sample rule gives, also for words above 10 bits (their low byte after
+// the shift).
+TEST(RenderFrame, WideKernelsMatchThePerSampleRuleAtEveryLength) {
+    std::mt19937 random(7);
+    for (const std::size_t count : {1u, 15u, 16u, 17u, 31u, 33u, 360960u}) {
+        std::vector<std::uint8_t> grey(count);
+        std::vector<std::uint8_t> words(2 * count);
+        for (auto& g : grey)
+            g = static_cast<std::uint8_t>(random());
+        for (auto& w : words)
+            w = static_cast<std::uint8_t>(random());
+
+        std::vector<std::uint8_t> bgr(3 * count + 1, 0xEE);
+        ExpandGreyToBgr(grey.data(), count, bgr.data());
+        std::vector<std::uint8_t> reduced = words;
+        std::vector<std::uint8_t> tenBitBgr(3 * count + 1, 0xEE);
+        ReduceAndExpandTenBit(reduced.data(), count, tenBitBgr.data());
+
+        for (std::size_t k = 0; k < count; ++k) {
+            const unsigned value = (words[2 * k] | (words[2 * k + 1] << 8u)) >> 2u;
+            ASSERT_EQ(reduced[2 * k] | (reduced[2 * k + 1] << 8u), value)
+                << "count " << count << " sample " << k;
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_EQ(bgr[3 * k + c], grey[k]) << "count " << count << " sample " << k;
+                ASSERT_EQ(tenBitBgr[3 * k + c], value & 0xFFu)
+                    << "count " << count << " sample " << k;
+            }
+        }
+        EXPECT_EQ(bgr.back(), 0xEE) << "wrote past the end, count " << count;
+        EXPECT_EQ(tenBitBgr.back(), 0xEE) << "wrote past the end, count " << count;
+    }
 }
 
 // The first frame row is the bottom picture row; a reused bitmap follows the
