@@ -157,11 +157,14 @@ ORBICAP_TARGET512 inline __m512i GatherEvery(const std::uint8_t* window, __m512i
                                         _mm512_loadu_si512(window + 64));
     } else {
         static_assert(Factor == 4);
-        const __m512i near = _mm512_permutex2var_epi8(_mm512_loadu_si512(window), offsets,
-                                                      _mm512_loadu_si512(window + 64));
-        const __m512i far = _mm512_permutex2var_epi8(_mm512_loadu_si512(window + 128), offsets,
-                                                     _mm512_loadu_si512(window + 192));
-        return _mm512_mask_blend_epi8(~std::uint64_t{0} << 32, near, far);
+        // The upper 32 lanes come from the far two blocks and the lower
+        // lanes keep their offsets, which the second permute then resolves
+        // in the near two blocks, leaving the upper lanes alone: no blend.
+        const __mmask64 upper = ~std::uint64_t{0} << 32;
+        const __m512i far = _mm512_mask2_permutex2var_epi8(
+            _mm512_loadu_si512(window + 128), offsets, upper, _mm512_loadu_si512(window + 192));
+        return _mm512_mask2_permutex2var_epi8(_mm512_loadu_si512(window), far, ~upper,
+                                              _mm512_loadu_si512(window + 64));
     }
 }
 
