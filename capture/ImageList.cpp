@@ -7,8 +7,9 @@ namespace orbicap {
 void ImageLst::Reshape(std::int32_t width, std::int32_t height, bool is16Bit) {
     const std::size_t bytes =
         static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (is16Bit ? 2u : 1u);
+    const std::shared_ptr<FrameMemory> memory = Data.get_deleter().Memory;
     Data.reset(); // free first so the peak holds one block, not two
-    Data = std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    Data = AllocateFrameBlock(memory, bytes);
     Width = width;
     Height = height;
     Is16Bit = is16Bit;
@@ -53,10 +54,13 @@ std::unique_ptr<ImageLst> FrameQueue::NewFrame(std::int32_t width, std::int32_t 
             spares_.pop_back();
         }
     }
-    if (!record)
-        return orbicap::NewFrame(width, height, text, is16Bit);
-    if (record->Width != width || record->Height != height || record->Is16Bit != is16Bit)
+    if (!record) {
+        record = std::make_unique<ImageLst>();
+        record->Data = FrameBlock(nullptr, FrameBlockDeleter{memory_});
         record->Reshape(width, height, is16Bit);
+    } else if (record->Width != width || record->Height != height || record->Is16Bit != is16Bit) {
+        record->Reshape(width, height, is16Bit);
+    }
     record->Next = nullptr;
     record->Overlay = text;
     record->TimeStamp = NowAsDayCount();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FrameMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -14,7 +16,7 @@ namespace orbicap {
 // Is16Bit (10 significant bits). Whoever replaces the block keeps Width,
 // Height and Is16Bit in step with it.
 struct ImageLst {
-    std::unique_ptr<std::uint8_t[]> Data;
+    FrameBlock Data;
     std::int32_t Width = 0;
     std::int32_t Height = 0;
     ImageLst* Next = nullptr;
@@ -26,7 +28,8 @@ struct ImageLst {
         return static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height) *
                (Is16Bit ? 2u : 1u);
     }
-    // Gives the record a new block for the given geometry (contents undefined).
+    // Gives the record a new block for the given geometry (contents undefined),
+    // from the same memory as the block it had.
     void Reshape(std::int32_t width, std::int32_t height, bool is16Bit);
 };
 
@@ -71,6 +74,9 @@ private:
     std::size_t length_ = 0;
     std::size_t bytes_ = 0;
     std::vector<std::unique_ptr<ImageLst>> spares_;
+    // Shared with every block handed out, so that blocks still held elsewhere
+    // (a capture thread's abandoned exposure) keep it alive.
+    std::shared_ptr<FrameMemory> memory_ = std::make_shared<FrameMemory>();
 };
 
 } // namespace orbicap
