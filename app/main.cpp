@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 #include "capture/CMOSDLL32.h"
+#include "platform/EventDispatcher.h"
 #include "ui/AppContext.h"
 #include "ui/DoubleInst.h"
 #include "ui/SignalBridge.h"
@@ -10,6 +11,7 @@
 #include <QCommandLineParser>
 
 int main(int argc, char** argv) {
+    orbicap::PreferQtEventDispatcher();
     QApplication app(argc, argv);
     QApplication::setApplicationName(orbicap::kApplicationTitle);
 

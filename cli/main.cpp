@@ -1,11 +1,13 @@
 #include "cli/HeadlessRecorder.h"
 #include "cli/RecordOptions.h"
+#include "platform/EventDispatcher.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    orbicap::PreferQtEventDispatcher();
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
