@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <pthread.h>
+#include <sched.h>
 
 namespace orbicap::sim {
 
 ExposureEngine::ExposureEngine() : knobs_(ReadSimKnobs()) {
     ResetSettingsLocked();
     worker_ = std::thread([this] { Run(); });
+    ApplyWorkerPriority();
 }
 
 ExposureEngine::~ExposureEngine() {
@@ -29,6 +32,7 @@ int ExposureEngine::Open() {
     wake_.notify_all();
     done_.wait(lock, [this] { return jobs_.empty() || stopping_; });
     knobs_ = ReadSimKnobs();
+    ApplyWorkerPriority();
     ResetSettingsLocked();
     delivered_ = 0;
     return knobs_.noCamera ? 0 : 1;
@@ -137,6 +141,13 @@ void ExposureEngine::SetRowNoiseOff(bool off) {
 void ExposureEngine::SetAdcRef(int value) {
     std::lock_guard lock(mutex_);
     settings_.adcRef = ClampAdcRef(value);
+}
+
+void ExposureEngine::ApplyWorkerPriority() {
+    // Best effort: where the system refuses, the worker keeps its priority.
+    const sched_param parameters{};
+    pthread_setschedparam(worker_.native_handle(), knobs_.idlePriority ? SCHED_IDLE : SCHED_OTHER,
+                          &parameters);
 }
 
 bool ExposureEngine::DeadLocked() const {

@@ -70,6 +70,8 @@ private:
     };
 
     void Run();
+    // Gives the worker the priority the knobs ask for.
+    void ApplyWorkerPriority();
     // A camera that has stopped delivering (no camera at all, or the stall knob).
     bool DeadLocked() const;
     void DropJobsLocked();

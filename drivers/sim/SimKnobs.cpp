@@ -45,6 +45,7 @@ SimKnobs ReadSimKnobs() {
     knobs.stamp = FlagSet("ORBICAP_SIM_STAMP");
     knobs.stallAfter = NumberOf("ORBICAP_SIM_STALL_AFTER");
     knobs.unpaced = FlagSet("ORBICAP_SIM_UNPACED");
+    knobs.idlePriority = FlagSet("ORBICAP_SIM_IDLE");
     return knobs;
 }
 

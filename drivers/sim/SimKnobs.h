@@ -16,6 +16,9 @@ struct SimKnobs {
     bool stamp = false;                      // ORBICAP_SIM_STAMP=1
     std::optional<std::uint64_t> stallAfter; // ORBICAP_SIM_STALL_AFTER=N
     bool unpaced = false;                    // ORBICAP_SIM_UNPACED=1
+    // A camera makes its frames on its own hardware; at idle priority the
+    // simulator's worker takes only the processor time the program leaves.
+    bool idlePriority = false; // ORBICAP_SIM_IDLE=1
 };
 
 SimKnobs ReadSimKnobs();
