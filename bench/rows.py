@@ -9,6 +9,7 @@ that the frames are complete: stamps consecutive, none missing or repeated.
 """
 import argparse
 import json
+import mmap
 import os
 import re
 import shutil
@@ -105,7 +106,11 @@ def plain_write(folder, total_bytes, chunk, files=1):
 
 
 def record(build, folder, args, unpaced=True):
-    env = dict(os.environ, ORBICAP_SIM_STAMP="1", ORBICAP_SIM_UNPACED="1" if unpaced else "0")
+    # Unpaced, the simulated camera would take a whole core from the recorder
+    # and the kernel's write-back; a camera makes its frames on its own
+    # hardware, so its stand-in runs at idle priority.
+    env = dict(os.environ, ORBICAP_SIM_STAMP="1", ORBICAP_SIM_UNPACED="1" if unpaced else "0",
+               ORBICAP_SIM_IDLE="1" if unpaced else "0")
     cmd = [os.path.join(build, "bin", "orbicap-record"), "--out",
            os.path.join(folder, "BENCH")] + args
     start = time.perf_counter()
@@ -153,57 +158,108 @@ def fits_stamps_ok(paths):
     return True
 
 
+def avi_stamps_ok(paths, frames):
+    """Grey frames are stored as B, G, R of each sample, so the stamp's four
+    bytes are at offsets 0, 3, 6 and 9 of every frame chunk, in every part."""
+    frame_bytes = 3 * W * H
+    previous, seen = None, 0
+    for path in paths:
+        with open(path, "rb") as f:
+            data = mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ)
+        at = data.find(b"movi")
+        while at >= 0:
+            tag = data.find(b"00d", at)
+            if tag < 0:
+                break
+            size = struct.unpack_from("<I", data, tag + 4)[0] if tag + 8 <= len(data) else 0
+            if data[tag + 3:tag + 4] in (b"b", b"c") and size == frame_bytes:
+                stamp = sum(data[tag + 8 + 3 * k] << (8 * k) for k in range(4))
+                if previous is not None and stamp != previous + 1:
+                    return False
+                previous, seen = stamp, seen + 1
+                at = tag + 8 + size
+            else:
+                at = tag + 1
+        data.close()
+    return seen == frames
+
+
 def clear(folder):
     for name in os.listdir(folder):
         os.unlink(os.path.join(folder, name))
 
 
-def ser_row(name, build, folder, ten_bit):
-    row = Row(name, 0.85, higher_is_better=True)
-    frames, frame_bytes = 5000, FRAME16 if ten_bit else FRAME8
-    r = record(build, folder, ["--frames", str(frames), "--exposure", "1"] +
-               (["--ten-bit"] if ten_bit else []))
-    ok, count = ser_stamps_ok(r["files"][0])
-    ours = r["fps"] * frame_bytes
-    clear(folder)
-    limit = plain_write(folder, frames * frame_bytes, frame_bytes)
-    row.ratio = ours / limit
-    row.note = f"{ours / 1e6:.0f} MB/s vs {limit / 1e6:.0f} MB/s, {r['fps']:.0f} frames/s"
-    if not ok or count != frames:
-        row.ratio, row.note = 0.0, f"frames lost or repeated ({count} of {frames})"
-    clear(folder)
+# The VM this runs on hands freed memory back to its host after a few
+# seconds, and whichever side runs on memory the other has just released runs
+# faster. Each end-to-end row therefore alternates the limit and the recording
+# and compares the best run of each; every run starts after a sync, so that
+# neither pays for the write-back of the other's data.
+ROUNDS = 5
+
+
+def compare_throughput(row, limit_run, our_run, failure):
+    """our_run returns bytes/s, or None when the recording lost or repeated
+    frames; the row then fails with `failure`."""
+    limits, runs = [], []
+    for _ in range(ROUNDS):
+        os.sync()
+        limits.append(limit_run())
+        os.sync()
+        runs.append(our_run())
+    if None in runs:
+        row.ratio, row.note = 0.0, failure
+        return row
+    best, best_limit = max(runs), max(limits)
+    row.ratio = best / best_limit
+    row.note = (f"{best / 1e6:.0f} MB/s vs {best_limit / 1e6:.0f} MB/s; runs "
+                + " ".join(f"{v / 1e6:.0f}" for v in runs) + " vs "
+                + " ".join(f"{v / 1e6:.0f}" for v in limits) + " MB/s")
     return row
+
+
+def ser_row(name, build, folder, ten_bit):
+    frames, frame_bytes = 5000, FRAME16 if ten_bit else FRAME8
+
+    def ours():
+        r = record(build, folder, ["--frames", str(frames), "--exposure", "1"] +
+                   (["--ten-bit"] if ten_bit else []))
+        ok, count = ser_stamps_ok(r["files"][0])
+        clear(folder)
+        return r["fps"] * frame_bytes if ok and count == frames else None
+
+    return compare_throughput(Row(name, 0.85, higher_is_better=True),
+                              lambda: plain_write(folder, frames * frame_bytes, frame_bytes),
+                              ours, "frames lost or repeated")
 
 
 def fits_row(build, folder):
-    row = Row("fits16_record", 0.6, higher_is_better=True)
     frames, file_bytes = 2000, 2880 + FRAME16 + 960
-    r = record(build, folder, ["--format", "fit", "--frames", str(frames), "--exposure", "1",
-                               "--ten-bit"])
-    ok = len(r["files"]) == frames and fits_stamps_ok(r["files"])
-    ours = r["fps"] * file_bytes
-    clear(folder)
-    limit = plain_write(folder, frames * file_bytes, file_bytes, files=frames)
-    row.ratio = ours / limit if ok else 0.0
-    row.note = (f"{ours / 1e6:.0f} MB/s vs {limit / 1e6:.0f} MB/s" if ok else
-                f"files or stamps wrong ({len(r['files'])} of {frames})")
-    clear(folder)
-    return row
+
+    def ours():
+        r = record(build, folder, ["--format", "fit", "--frames", str(frames), "--exposure",
+                                   "1", "--ten-bit"])
+        ok = len(r["files"]) == frames and fits_stamps_ok(r["files"])
+        clear(folder)
+        return r["fps"] * file_bytes if ok else None
+
+    return compare_throughput(
+        Row("fits16_record", 0.6, higher_is_better=True),
+        lambda: plain_write(folder, frames * file_bytes, file_bytes, files=frames), ours,
+        "files or stamps wrong")
 
 
 def avi_row(build, folder):
-    row = Row("avi_record", 0.7, higher_is_better=True)
-    frames = 2000
-    frame_bytes = 3 * W * H
-    r = record(build, folder, ["--format", "avi", "--frames", str(frames), "--exposure", "1"])
-    ours = r["fps"] * frame_bytes
-    ok = r["frames"] == frames
-    clear(folder)
-    limit = plain_write(folder, frames * frame_bytes, frame_bytes)
-    row.ratio = ours / limit if ok else 0.0
-    row.note = f"{ours / 1e6:.0f} MB/s vs {limit / 1e6:.0f} MB/s, {len(r['files'])} parts"
-    clear(folder)
-    return row
+    frames, frame_bytes = 2000, 3 * W * H
+
+    def ours():
+        r = record(build, folder, ["--format", "avi", "--frames", str(frames), "--exposure", "1"])
+        ok = r["frames"] == frames and avi_stamps_ok(r["files"], frames)
+        clear(folder)
+        return r["fps"] * frame_bytes if ok else None
+
+    return compare_throughput(Row("avi_record", 0.7, higher_is_better=True),
+                              lambda: plain_write(folder, frames * frame_bytes, frame_bytes),
+                              ours, "frames lost or repeated")
 
 
 def memory_row(build, folder):
