@@ -99,12 +99,16 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     capture.RequestedHeight = options.Height;
     capture.TenBitRequested = options.TenBit;
 
-    // Start once the camera delivers frames of the wanted size and depth.
+    // Start once the camera delivers frames of the wanted size and depth. The
+    // loop sleeps until something arrives; the tick wakes it for the checks
+    // when the camera sends nothing.
     QElapsedTimer waited;
     waited.start();
     const int warmUpLimitMs = options.ExposureMs * 3 + 5000;
+    QTimer tick;
+    tick.start(10);
     for (;;) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         const ImageLst* newest = queue.FrameQueueTail();
         if (flow.FramesAnnounced > 0 && capture.CaptureWidth == options.Width &&
             capture.CaptureHeight == options.Height && capture.TenBitMode == options.TenBit &&
@@ -122,6 +126,7 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
         }
     }
 
+    tick.stop();
     const std::uint64_t idleResident = ResidentMemory();
     ResetPeakResidentMemory();
     control.SetRecordFormat(FormatCode(options.Format));
