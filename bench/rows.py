@@ -45,7 +45,7 @@ class Row:
         return f"{self.name} ratio={ratio} target={self.target} {verdict}{note}"
 
 
-def run_gbench(binary, pattern, repetitions=7):
+def run_gbench(binary, pattern, repetitions=15):
     out = subprocess.run(
         [binary, f"--benchmark_filter={pattern}", f"--benchmark_repetitions={repetitions}",
          "--benchmark_report_aggregates_only=true", "--benchmark_format=json",
@@ -191,9 +191,10 @@ def clear(folder):
 
 # The VM this runs on hands freed memory back to its host after a few
 # seconds, and whichever side runs on memory the other has just released runs
-# faster. Each end-to-end row therefore alternates the limit and the recording
-# and compares the best run of each; every run starts after a sync, so that
-# neither pays for the write-back of the other's data.
+# faster. Each end-to-end row therefore alternates the limit and the recording,
+# each going first in turn, and compares the best run of each; every run
+# starts after a sync, so that neither pays for the write-back of the other's
+# data.
 ROUNDS = 5
 
 
@@ -201,11 +202,12 @@ def compare_throughput(row, limit_run, our_run, failure):
     """our_run returns bytes/s, or None when the recording lost or repeated
     frames; the row then fails with `failure`."""
     limits, runs = [], []
-    for _ in range(ROUNDS):
-        os.sync()
-        limits.append(limit_run())
-        os.sync()
-        runs.append(our_run())
+    for round_number in range(ROUNDS):
+        # The side that runs first in a round finds the disk quieter; take
+        # turns.
+        for side in ((limit_run, limits), (our_run, runs))[::1 if round_number % 2 == 0 else -1]:
+            os.sync()
+            side[1].append(side[0]())
     if None in runs:
         row.ratio, row.note = 0.0, failure
         return row
