@@ -190,11 +190,11 @@ def clear(folder):
 
 
 # The VM this runs on hands freed memory back to its host after a few
-# seconds, and whichever side runs on memory the other has just released runs
-# faster. Each end-to-end row therefore alternates the limit and the recording,
-# each going first in turn, and compares the best run of each; every run
-# starts after a sync, so that neither pays for the write-back of the other's
-# data.
+# seconds, and its disk's speed drifts from minute to minute, so a single run
+# of either side says little. Each end-to-end row therefore runs the limit and
+# the recording back to back in five rounds, each going first in turn and each
+# run after a sync (neither pays for the write-back of the other's data), and
+# the ratio is the median of the five rounds' ratios.
 ROUNDS = 5
 
 
@@ -203,19 +203,17 @@ def compare_throughput(row, limit_run, our_run, failure):
     frames; the row then fails with `failure`."""
     limits, runs = [], []
     for round_number in range(ROUNDS):
-        # The side that runs first in a round finds the disk quieter; take
-        # turns.
-        for side in ((limit_run, limits), (our_run, runs))[::1 if round_number % 2 == 0 else -1]:
+        sides = ((limit_run, limits), (our_run, runs))
+        for run, results in sides if round_number % 2 == 0 else reversed(sides):
             os.sync()
-            side[1].append(side[0]())
+            results.append(run())
     if None in runs:
         row.ratio, row.note = 0.0, failure
         return row
-    best, best_limit = max(runs), max(limits)
-    row.ratio = best / best_limit
-    row.note = (f"{best / 1e6:.0f} MB/s vs {best_limit / 1e6:.0f} MB/s; runs "
-                + " ".join(f"{v / 1e6:.0f}" for v in runs) + " vs "
-                + " ".join(f"{v / 1e6:.0f}" for v in limits) + " MB/s")
+    ratios = sorted(ours / limit for ours, limit in zip(runs, limits))
+    row.ratio = ratios[len(ratios) // 2]
+    row.note = ("rounds " + ", ".join(f"{ours / 1e6:.0f}/{limit / 1e6:.0f}"
+                                      for ours, limit in zip(runs, limits)) + " MB/s")
     return row
 
 
