@@ -171,23 +171,21 @@ def avi_stamps_ok(paths, frames):
     frame_bytes = 3 * W * H
     previous, seen = None, 0
     for path in paths:
-        with open(path, "rb") as f:
-            data = mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ)
-        at = data.find(b"movi")
-        while at >= 0:
-            tag = data.find(b"00d", at)
-            if tag < 0:
-                break
-            size = struct.unpack_from("<I", data, tag + 4)[0] if tag + 8 <= len(data) else 0
-            if data[tag + 3:tag + 4] in (b"b", b"c") and size == frame_bytes:
-                stamp = sum(data[tag + 8 + 3 * k] << (8 * k) for k in range(4))
-                if previous is not None and stamp != previous + 1:
-                    return False
-                previous, seen = stamp, seen + 1
-                at = tag + 8 + size
-            else:
-                at = tag + 1
-        data.close()
+        with open(path, "rb") as f, mmap.mmap(f.fileno(), 0, access=mmap.ACCESS_READ) as data:
+            at = data.find(b"movi")
+            while at >= 0:
+                tag = data.find(b"00d", at)
+                if tag < 0:
+                    break
+                size = struct.unpack_from("<I", data, tag + 4)[0] if tag + 8 <= len(data) else 0
+                if data[tag + 3:tag + 4] in (b"b", b"c") and size == frame_bytes:
+                    stamp = sum(data[tag + 8 + 3 * k] << (8 * k) for k in range(4))
+                    if previous is not None and stamp != previous + 1:
+                        return False
+                    previous, seen = stamp, seen + 1
+                    at = tag + 8 + size
+                else:
+                    at = tag + 1
     return seen == frames
 
 

@@ -56,11 +56,11 @@ std::unique_ptr<ImageLst> FrameQueue::NewFrame(std::int32_t width, std::int32_t 
     }
     if (!record) {
         record = std::make_unique<ImageLst>();
-        record->Data = FrameBlock(nullptr, FrameBlockDeleter{memory_});
-        record->Reshape(width, height, is16Bit);
-    } else if (record->Width != width || record->Height != height || record->Is16Bit != is16Bit) {
-        record->Reshape(width, height, is16Bit);
+        record->Data = FrameBlock(nullptr, FrameBlockDeleter{memory_}); // blocks from memory_
     }
+    if (!record->Data || record->Width != width || record->Height != height ||
+        record->Is16Bit != is16Bit)
+        record->Reshape(width, height, is16Bit);
     record->Next = nullptr;
     record->Overlay = text;
     record->TimeStamp = NowAsDayCount();

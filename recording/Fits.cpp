@@ -1,6 +1,7 @@
 #include "Fits.h"
 
 #include "CheckedFile.h"
+#include "pipeline/CpuFeatures.h"
 
 #include <array>
 #include <cstdio>
@@ -68,11 +69,8 @@ __attribute__((target("avx2"))) void ConvertWide(const std::uint8_t* source, std
 
 void ConvertTo16BitFits(const std::uint8_t* source, std::uint8_t* target, std::size_t samples) {
 #if defined(__x86_64__)
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide) {
-        ConvertWide(source, target, samples);
-        return;
-    }
+    if (HasByteShuffle256())
+        return ConvertWide(source, target, samples);
 #endif
     ConvertPortable(source, target, samples);
 }
