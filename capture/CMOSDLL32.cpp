@@ -1,11 +1,14 @@
 #include "CMOSDLL32.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace orbicap {
 
 bool CMOSDLL32::LoadCameraLibrary(const std::string& path) {
     static_cast<DriverFunctions&>(*this) = DriverFunctions{};
+    describe_ = nullptr;
+    path_.clear();
     if (!library_.Open(path)) {
         error_ = library_.Error();
         return false;
@@ -23,8 +26,19 @@ bool CMOSDLL32::LoadCameraLibrary(const std::string& path) {
         library_.Close();
         return false;
     }
+    describe_ = reinterpret_cast<decltype(describe_)>(library_.Symbol("DriverDescription"));
+    path_ = path;
     error_.clear();
     return true;
+}
+
+std::string CMOSDLL32::Description() const {
+    if (describe_) {
+        if (const char* text = describe_(); text && *text)
+            return text;
+    }
+    const auto slash = path_.find_last_of('/');
+    return slash == std::string::npos ? path_ : path_.substr(slash + 1);
 }
 
 std::string ChooseDriverPath(const std::string& commandLinePath, const std::string& executableDir) {

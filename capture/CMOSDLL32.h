@@ -35,6 +35,9 @@ namespace orbicap {
     X(debayerImageFITBYTE)                                                                         \
     X(debayerImageFITWORD)
 
+// Functions a driver may export; looked up by name, never required.
+#define ORBICAP_OPTIONAL_DRIVER_FUNCTIONS(X) X(DriverDescription)
+
 struct DriverFunctions {
 #define ORBICAP_DECLARE_SLOT(name) decltype(&::name) name = nullptr;
     ORBICAP_DRIVER_FUNCTIONS(ORBICAP_DECLARE_SLOT)
@@ -52,8 +55,14 @@ public:
     bool IsLoaded() const { return library_.IsOpen(); }
     const std::string& Error() const { return error_; }
 
+    // What the caption says about the camera: the driver's own description
+    // where it exports one and answers with text, else the library's file name.
+    std::string Description() const;
+
 private:
+    decltype(&::DriverDescription) describe_ = nullptr;
     SharedLibrary library_;
+    std::string path_;
     std::string error_;
 };
 

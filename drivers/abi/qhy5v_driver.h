@@ -16,6 +16,10 @@
  * word with 10 significant bits (0..1023) per sample in 10-bit mode.
  *
  * No function may write beyond the destination size stated for it.
+ *
+ * Optional functions: a driver may also export the functions marked
+ * "Optional" below. The program looks each one up by name and never refuses a
+ * library that lacks one; the functions above stay the whole required set.
  */
 #ifndef ORBICAP_QHY5V_DRIVER_H
 #define ORBICAP_QHY5V_DRIVER_H
@@ -103,8 +107,7 @@ void debayerImage(const unsigned char* frame, unsigned char* destination, int wi
 /* The same for a mosaic of 16-bit samples (10 significant bits), reduced to
  * 8 bits, into (width - 1) x (height - 1) pixels of 3 bytes. Destination:
  * 3 x (width - 1) x (height - 1) bytes. */
-void debayerImageW(const unsigned short* frame, unsigned char* destination, int width,
-                   int height);
+void debayerImageW(const unsigned short* frame, unsigned char* destination, int width, int height);
 
 /* Demosaic into three colour planes of width x (height - 1) bytes each, one
  * plane after the other. Destination: 3 x width x (height - 1) bytes. */
@@ -115,6 +118,13 @@ void debayerImageFITBYTE(const unsigned char* frame, unsigned char* buffer, int 
  * bytes. */
 void debayerImageFITWORD(const unsigned short* frame, unsigned short* buffer, int width,
                          int height);
+
+/* Optional. A short description of the camera behind the driver, shown in
+ * the window caption: "simulated camera", or the device and server a network
+ * driver talks to. Returns a NUL-terminated UTF-8 string that stays valid
+ * until the library is unloaded, or NULL (or "") when there is nothing to
+ * say. Called from the window thread after openUSB; it must not block. */
+const char* DriverDescription(void);
 
 #ifdef __cplusplus
 }

@@ -125,4 +125,8 @@ void debayerImageFITWORD(const unsigned short* frame, unsigned short* buffer, in
     orbicap::sim::DemosaicWordsToPlanes(frame, buffer, width, height);
 }
 
+const char* DriverDescription(void) {
+    return "simulated camera";
+}
+
 } // extern "C"
