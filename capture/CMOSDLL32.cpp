@@ -41,6 +41,11 @@ std::string CMOSDLL32::Description() const {
     return slash == std::string::npos ? path_ : path_.substr(slash + 1);
 }
 
+void CMOSDLL32::KeepLentBlock(FrameBlock block) {
+    std::lock_guard guard(lentLock_);
+    lentBlocks_.push_back(std::move(block));
+}
+
 std::string ChooseDriverPath(const std::string& commandLinePath, const std::string& executableDir) {
     if (!commandLinePath.empty())
         return commandLinePath;

@@ -1,9 +1,13 @@
 #pragma once
 
 #include "drivers/abi/qhy5v_driver.h"
+#include "platform/FrameMemory.h"
+#include "platform/Semaphore.h"
 #include "platform/SharedLibrary.h"
 
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace orbicap {
 
@@ -59,7 +63,22 @@ public:
     // where it exports one and answers with text, else the library's file name.
     std::string Description() const;
 
+    // The semaphore the driver releases once per completed exposure. The ABI
+    // promises the driver it stays valid for as long as the library is
+    // loaded, so it belongs to the binding, not to any one capture thread.
+    Semaphore& ExposureSem() { return exposureSem_; }
+
+    // Keeps a block that was lent to the driver for an exposure that never
+    // completed: the driver may still write into it, so it is freed only
+    // after the library is unloaded.
+    void KeepLentBlock(FrameBlock block);
+
 private:
+    // Declared before the library so that both outlive it.
+    Semaphore exposureSem_{0, 1};
+    std::mutex lentLock_;
+    std::vector<FrameBlock> lentBlocks_;
+
     decltype(&::DriverDescription) describe_ = nullptr;
     SharedLibrary library_;
     std::string path_;

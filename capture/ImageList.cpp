@@ -8,7 +8,8 @@ void ImageLst::Reshape(std::int32_t width, std::int32_t height, bool is16Bit) {
     const std::size_t bytes =
         static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * (is16Bit ? 2u : 1u);
     const std::shared_ptr<FrameMemory> memory = Data.get_deleter().Memory;
-    Data.reset(); // free first so the peak holds one block, not two
+    Data.reset();       // free first so the peak holds one block, not two
+    Width = Height = 0; // a failed allocation leaves an empty record, not a stale one
     Data = AllocateFrameBlock(memory, bytes);
     Width = width;
     Height = height;

@@ -19,6 +19,10 @@ StartupSettings ReadStartupSettings(const SettingsStore& store) {
         store.ReadSetting(QStringLiteral("EXPOLENGTH"), QStringLiteral("100")), 100);
     s.ExpoCount =
         ParseStoredInteger(store.ReadSetting(QStringLiteral("EXPOCOUNT"), QStringLiteral("1")), 1);
+    // The count field holds digits only, five of them: a value it
+    // could not show would be shown wrong and written back wrong.
+    if (s.ExpoCount < 0 || s.ExpoCount > kMaxStoredCount)
+        s.ExpoCount = 1;
     s.FileName = store.ReadSetting(QStringLiteral("FILENAME"), QString());
     s.Gain =
         ParseStoredInteger(store.ReadSetting(QStringLiteral("GAIN"), QStringLiteral("10")), 10);

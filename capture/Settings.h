@@ -12,7 +12,8 @@ inline const QString kProgramSettings = QStringLiteral("Pellix_32");
 inline const QString kKeyboardSettings = QStringLiteral("Pellix");
 
 // The values read at start-up, already converted. A stored number that is
-// not a decimal integer (an empty one included) reads as its default.
+// not a decimal integer (an empty one included) reads as its default, and so
+// does a count the count field could not hold.
 struct StartupSettings {
     bool Expert = false;  // only the exact text "TRUE" counts
     int ExpoLength = 100; // exposure slider position
@@ -20,6 +21,9 @@ struct StartupSettings {
     QString FileName;     // capture folder + "/" + base name
     int Gain = 10;
 };
+
+// The largest frame count the count field can hold (five digits).
+inline constexpr int kMaxStoredCount = 99999;
 
 // Reads EXPERT, EXPOLENGTH, EXPOCOUNT, FILENAME and GAIN, in that order.
 StartupSettings ReadStartupSettings(const SettingsStore& store);

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 
 #include <chrono>
+#include <new>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -25,6 +27,12 @@ int NiceValue(TVideoCapture::Priority priority) {
         return -15;
     }
     return 0;
+}
+
+std::string FrameMemoryError(std::int32_t width, std::int32_t height, bool tenBit) {
+    const auto bytes = static_cast<long long>(width) * height * (tenBit ? 2 : 1);
+    return "not enough memory for a frame of " + std::to_string(width) + " x " +
+           std::to_string(height) + " (" + std::to_string(bytes) + " bytes)";
 }
 
 } // namespace
@@ -84,48 +92,95 @@ void TVideoCapture::Execute(std::stop_token stop) {
     threadId_ = static_cast<int>(gettid());
     ApplyPriority();
     try {
-        camera_.ExposureSemaphore(exposureSem_.Handle());
+        camera_.ExposureSemaphore(camera_.ExposureSem().Handle());
         acquireFrame_ = MakeRecord();
         readyFrame_.reset();
         while (KeepRunning(stop))
             Pass(stop);
+    } catch (const std::exception& error) {
+        Fail(error.what());
     } catch (...) {
-        // An allocation or driver fault ends the loop without a message; the
-        // window keeps running and simply gets no more frames.
+        Fail("unknown error");
     }
+    if (exposing_ && readyFrame_) // the driver may still write into it
+        camera_.KeepLentBlock(std::move(readyFrame_->Data));
     readyFrame_.reset();
     acquireFrame_.reset();
     stopped_ = true;
 }
 
-std::unique_ptr<ImageLst> TVideoCapture::MakeRecord() {
-    return queue_.NewFrame(CaptureWidth, CaptureHeight, overlay_.Text(), TenBitMode);
+void TVideoCapture::Fail(const std::string& reason) {
+    // A finished frame that was not queued yet is still a good frame.
+    if (readyFrame_ && !exposing_) {
+        queue_.AppendFrame(std::move(readyFrame_));
+        PostFrameReady();
+    }
+    {
+        std::lock_guard guard(failureLock_);
+        failure_ = reason;
+    }
+    Post(WM_CAPTUREFAILED);
 }
 
-void TVideoCapture::ApplySettings(int exposureMs, int gain, int extra) {
-    camera_.DynamicRange(TenBitRequested ? 10 : 8);
+std::string TVideoCapture::FailureMessage() const {
+    std::lock_guard guard(failureLock_);
+    return failure_;
+}
+
+std::unique_ptr<ImageLst> TVideoCapture::MakeRecord() {
+    const std::int32_t width = CaptureWidth, height = CaptureHeight;
+    const bool tenBit = TenBitMode;
+    try {
+        return queue_.NewFrame(width, height, overlay_.Text(), tenBit);
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error(FrameMemoryError(width, height, tenBit));
+    }
+}
+
+void TVideoCapture::ApplySettings(int exposureMs, int gain, int extra, const Geometry& geometry) {
+    camera_.DynamicRange(geometry.TenBit ? 10 : 8);
     camera_.ProgramCamera(exposureMs, gain, extra, 0);
-    TenBitMode = TenBitRequested.load();
+    TenBitMode = geometry.TenBit;
     ImageLst& frame = *acquireFrame_;
-    if (frame.Is16Bit != TenBitMode || frame.Width != CaptureWidth || frame.Height != CaptureHeight)
-        frame.Reshape(CaptureWidth, CaptureHeight, TenBitMode);
+    if (frame.Is16Bit != geometry.TenBit || frame.Width != geometry.Width ||
+        frame.Height != geometry.Height) {
+        try {
+            frame.Reshape(geometry.Width, geometry.Height, geometry.TenBit);
+        } catch (const std::bad_alloc&) {
+            throw std::runtime_error(
+                FrameMemoryError(geometry.Width, geometry.Height, geometry.TenBit));
+        }
+    }
 }
 
 void TVideoCapture::PostFrameReady() {
+    Post(WM_FRAMEREADY);
+}
+
+void TVideoCapture::Post(QEvent::Type type) {
     if (QObject* receiver = MainWindowHandle.load()) {
-        auto* message = new QEvent(WM_FRAMEREADY);
+        auto* message = new QEvent(type);
         HandOver(message);
         QCoreApplication::postEvent(receiver, message);
     }
 }
 
+void TVideoCapture::StartExposure(ImageLst& record) {
+    // A driver that released the semaphore more than once for an earlier
+    // exposure must not make this one look complete before it is.
+    while (camera_.ExposureSem().TryWait()) {
+    }
+    camera_.ThreadedExposure(record.Data.get());
+}
+
 void TVideoCapture::Pass(std::stop_token& stop) {
     const int exposureMs = ExposureMs;
     if (!Recording) {
-        camera_.Subframe(RequestedWidth, RequestedHeight);
-        CaptureWidth = RequestedWidth.load();
-        CaptureHeight = RequestedHeight.load();
-        ApplySettings(exposureMs, Gain, ExtraSetting);
+        const Geometry geometry{RequestedWidth, RequestedHeight, TenBitRequested};
+        camera_.Subframe(geometry.Width, geometry.Height);
+        CaptureWidth = geometry.Width;
+        CaptureHeight = geometry.Height;
+        ApplySettings(exposureMs, Gain, ExtraSetting, geometry);
     }
     overlay_.Compose(CurrentLocalDateTime());
     const bool paced = FocusAidVisible || MeasureActive;
@@ -134,13 +189,14 @@ void TVideoCapture::Pass(std::stop_token& stop) {
         // The next exposure starts before the previous frame is queued, so
         // the camera idles only for the reprogramming between two frames.
         const Tick started = ticks_.Now();
-        camera_.ThreadedExposure(acquireFrame_->Data.get());
+        StartExposure(*acquireFrame_);
         if (readyFrame_) {
             queue_.AppendFrame(std::move(readyFrame_));
             PostFrameReady();
         }
         FpsCount.fetch_add(1);
         readyFrame_ = std::move(acquireFrame_);
+        exposing_ = true;
         acquireFrame_ = MakeRecord();
         if (!WaitForExposure(started, exposureMs, stop))
             return;
@@ -149,7 +205,8 @@ void TVideoCapture::Pass(std::stop_token& stop) {
     } else {
         readyFrame_ = std::move(acquireFrame_);
         const Tick started = ticks_.Now();
-        camera_.ThreadedExposure(readyFrame_->Data.get());
+        StartExposure(*readyFrame_);
+        exposing_ = true;
         acquireFrame_ = MakeRecord();
         if (!WaitForExposure(started, exposureMs, stop))
             return;
@@ -165,8 +222,14 @@ void TVideoCapture::Pass(std::stop_token& stop) {
 
 bool TVideoCapture::WaitForExposure(Tick started, int exposureMs, std::stop_token& stop) {
     for (;;) {
-        if (exposureSem_.WaitFor(kWaitSliceMs))
+        if (camera_.ExposureSem().WaitFor(kWaitSliceMs)) {
+            exposing_ = false;
+            // Our wake-up may have pre-empted the driver's thread between two
+            // releases of one exposure; let it finish, so that the surplus is
+            // drained before the next exposure starts rather than taken for it.
+            std::this_thread::yield();
             return true;
+        }
         if (KeepRunning(stop))
             continue; // a slow camera is still a camera: keep waiting
         const Tick giveUp = started + static_cast<Tick>(exposureMs) + kGiveUpMarginMs;
@@ -175,7 +238,9 @@ bool TVideoCapture::WaitForExposure(Tick started, int exposureMs, std::stop_toke
             // block it was lent alive, since it may still write into it.
             camera_.CancelExposure();
             if (readyFrame_)
-                abandoned_.push_back(std::move(readyFrame_));
+                camera_.KeepLentBlock(std::move(readyFrame_->Data));
+            readyFrame_.reset();
+            exposing_ = false;
             return false;
         }
     }

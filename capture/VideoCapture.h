@@ -3,17 +3,17 @@
 #include "capture/CMOSDLL32.h"
 #include "capture/ImageList.h"
 #include "capture/OverlayText.h"
-#include "platform/Semaphore.h"
 #include "platform/TickCounter.h"
 
+#include <QEvent>
 #include <QObject>
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
-#include <vector>
 
 namespace orbicap {
 
@@ -60,6 +60,9 @@ public:
 
     // The thread ran and has left its loop (normally, by Stop, or on an error).
     bool Stopped() const { return stopped_.load(); }
+    // Why the loop ended on an error; empty while it runs or after a normal
+    // stop. The receiver gets WM_CAPTUREFAILED when this is set.
+    std::string FailureMessage() const;
 
     enum class Priority { Normal, Raised, TimeCritical };
     // Best effort: an unprivileged process cannot raise a thread above normal.
@@ -69,10 +72,21 @@ public:
     static constexpr int kShortExposureLimitMs = 500;
 
 private:
+    // What the camera is programmed with for one pass; read once from the
+    // requested fields so that the driver and the records never disagree.
+    struct Geometry {
+        std::int32_t Width;
+        std::int32_t Height;
+        bool TenBit;
+    };
+
     void Execute(std::stop_token stop);
     void Pass(std::stop_token& stop);
-    void ApplySettings(int exposureMs, int gain, int extra);
+    void ApplySettings(int exposureMs, int gain, int extra, const Geometry& geometry);
     void PostFrameReady();
+    void Post(QEvent::Type type);
+    void StartExposure(ImageLst& record);
+    void Fail(const std::string& reason);
     std::unique_ptr<ImageLst> MakeRecord();
     bool WaitForExposure(Tick started, int exposureMs, std::stop_token& stop);
     void PauseWhileRunning(int ms, std::stop_token& stop);
@@ -83,13 +97,14 @@ private:
     FrameQueue& queue_;
     OverlayText& overlay_;
     const TickSource& ticks_;
-    Semaphore exposureSem_{0, 1};
 
     std::unique_ptr<ImageLst> acquireFrame_;
     std::unique_ptr<ImageLst> readyFrame_;
-    // Blocks still lent to a camera that stopped answering: freed only when
-    // this object goes, since the driver may yet write into them.
-    std::vector<std::unique_ptr<ImageLst>> abandoned_;
+    // readyFrame_'s block is lent to the driver for an exposure not yet done.
+    bool exposing_ = false;
+
+    mutable std::mutex failureLock_;
+    std::string failure_;
 
     std::atomic<Priority> priority_{Priority::Raised};
     std::atomic<int> threadId_{0};

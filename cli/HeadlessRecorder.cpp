@@ -88,6 +88,8 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
         return in;
     };
 
+    flow.CaptureFailed = [&](const std::string& reason) { control.CaptureStopped(reason); };
+
     capture.ExposureMs = options.ExposureMs;
     capture.Gain = options.Gain;
     capture.ExtraSetting = 128;
@@ -117,6 +119,10 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
         if (interruptRequested) {
             capture.Stop();
             Say("Interrupted before the recording started.");
+            return 1;
+        }
+        if (capture.Stopped()) {
+            Say(("The capture stopped: " + capture.FailureMessage()).c_str());
             return 1;
         }
         if (waited.elapsed() > warmUpLimitMs) {

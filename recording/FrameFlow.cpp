@@ -30,6 +30,11 @@ bool FrameFlow::event(QEvent* e) {
         recorder_.RecordStep();
         return true;
     }
+    if (type == WM_CAPTUREFAILED) {
+        if (CaptureFailed)
+            CaptureFailed(capture_.FailureMessage());
+        return true;
+    }
     return QObject::event(e);
 }
 

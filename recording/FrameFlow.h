@@ -29,6 +29,8 @@ public:
     std::function<void(const std::uint8_t*, int, int)> Histogram;
     // Run after every WM_FRAMEREADY, for readouts that follow the frames.
     std::function<void()> AfterFrame;
+    // The capture thread ended on an error (WM_CAPTUREFAILED), with its reason.
+    std::function<void(const std::string&)> CaptureFailed;
 
     FrameIntake Intake;
 

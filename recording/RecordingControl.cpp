@@ -61,6 +61,18 @@ void RecordingControl::CheckCameraStall(Tick lastFrameTick) {
                     std::to_string(recorder_.StoredFrames) + " frames were stored.");
 }
 
+void RecordingControl::CaptureStopped(const std::string& reason) {
+    const std::string message = "The capture stopped: " + reason;
+    // Every queued frame was finished before the failure; keep them.
+    while (recorder_.IsRecording() && queue_.FrameQueueHead())
+        recorder_.RecordStep();
+    if (recorder_.IsRecording())
+        recorder_.Abort(message + ". The recording was ended; " +
+                        std::to_string(recorder_.StoredFrames) + " frames were stored.");
+    else
+        view_.ReportError(QString::fromStdString(message));
+}
+
 void RecordingControl::Begin(int exposureMs) {
     exposureMs_ = exposureMs;
     capture_.Recording = true;

@@ -51,6 +51,10 @@ public:
     void CheckCameraStall(Tick lastFrameTick);
     static constexpr Tick kStallMarginMs = 5000;
 
+    // The capture thread ended on an error: the frames it queued are stored,
+    // a running recording is closed, and the user is told why.
+    void CaptureStopped(const std::string& reason);
+
     bool Recording() const { return capture_.Recording || recorder_.IsRecording(); }
     // Name of the SER or AVI recording last started.
     const QString& RecordingFileName() const { return recordingFileName_; }

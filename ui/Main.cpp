@@ -103,6 +103,7 @@ TForm1::StartResult TForm1::Startup() {
                                                white_->Position(), h1_->height(), ctx_.Ticks))
             ApplyHistogramPlot(*plot);
     };
+    flow.CaptureFailed = [this](const std::string& reason) { ctx_.Control.CaptureStopped(reason); };
     DisplayRenderer& display = *ctx_.Display;
     display.Hooks.OverlayText = [this] { return ctx_.Overlay.Text(); };
     display.Hooks.Repaint = [this] { image1_->SetPicture(ctx_.Display->DisplayBitmap); };
@@ -206,8 +207,10 @@ void TForm1::IdentifyModel() {
     } else {
         model = QStringLiteral("QHY5V Camera");
     }
+    // The part in brackets says which driver answered, so a user with more
+    // than one camera library can tell them apart.
     setWindowTitle(windowTitle() + QStringLiteral(" [") + model + QStringLiteral(" (") +
-                   kVendorAddress + QStringLiteral(")]"));
+                   QString::fromStdString(ctx_.Camera.Description()) + QStringLiteral(")]"));
     if (splash_)
         splash_->ShowMagZeroLogo(magZero);
     about_->ShowMagZeroLogo(magZero);

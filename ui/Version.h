@@ -7,7 +7,5 @@ namespace orbicap {
 inline const QString kProductString = QStringLiteral("Orbicap/32 ");
 inline const QString kVersionString = QStringLiteral("1.3");
 inline const QString kApplicationTitle = QStringLiteral("Orbicap_32");
-// Shown in the main caption after the camera model.
-inline const QString kVendorAddress = QStringLiteral("www.qhyccd.com");
 
 } // namespace orbicap

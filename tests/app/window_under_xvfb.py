@@ -17,7 +17,7 @@ except ImportError:
     print("python3-xlib is not installed")
     sys.exit(77)
 
-EXPECTED_CAPTION = "Orbicap/32 1.3 [QHY5V Camera (www.qhyccd.com)]"
+EXPECTED_CAPTION = "Orbicap/32 1.3 [QHY5V Camera (simulated camera)]"
 
 
 def start_xvfb():

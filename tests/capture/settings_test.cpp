@@ -54,15 +54,23 @@ TEST_F(SettingsTest, ExpertNeedsTheExactText) {
     EXPECT_TRUE(ReadStartupSettings(SettingsStore(Org())).Expert);
 }
 
-TEST_F(SettingsTest, NumbersThatAreNotDecimalIntegersReadAsDefaults) {
+TEST_F(SettingsTest, NumbersThatAreNotDecimalIntegersOrDoNotFitReadAsDefaults) {
     struct Case {
         const char* text;
         int length, count, gain;
     };
     const Case cases[] = {
-        {"", 100, 1, 10},    {"abc", 100, 1, 10}, {"12x", 100, 1, 10},         {"0x10", 100, 1, 10},
-        {"1.5", 100, 1, 10}, {" 7", 100, 1, 10},  {"99999999999", 100, 1, 10}, {"42", 42, 42, 42},
-        {"-3", -3, -3, -3},
+        {"", 100, 1, 10},
+        {"abc", 100, 1, 10},
+        {"12x", 100, 1, 10},
+        {"0x10", 100, 1, 10},
+        {"1.5", 100, 1, 10},
+        {" 7", 100, 1, 10},
+        {"99999999999", 100, 1, 10},
+        {"42", 42, 42, 42},
+        {"-3", -3, 1, -3},
+        {"99999", 99999, 99999, 99999},
+        {"100000", 100000, 1, 100000},
     };
     for (const Case& c : cases) {
         Store("EXPOLENGTH", c.text);

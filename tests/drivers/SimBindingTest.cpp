@@ -17,10 +17,11 @@ std::set<std::string> BoundSlots(const DriverFunctions& f) {
     return bound;
 }
 
+// The required functions and the optional ones the simulator answers.
 std::set<std::string> AbiNames() {
     return {
 #define ORBICAP_NAME(fn) #fn,
-        ORBICAP_DRIVER_FUNCTIONS(ORBICAP_NAME)
+        ORBICAP_DRIVER_FUNCTIONS(ORBICAP_NAME) ORBICAP_OPTIONAL_DRIVER_FUNCTIONS(ORBICAP_NAME)
 #undef ORBICAP_NAME
     };
 }
@@ -31,6 +32,7 @@ TEST(SimBinding, BindsEveryFunction) {
     EXPECT_TRUE(driver.IsLoaded());
     EXPECT_TRUE(driver.Error().empty());
     EXPECT_EQ(BoundSlots(driver).size(), static_cast<std::size_t>(kDriverFunctionCount));
+    EXPECT_EQ(driver.Description(), "simulated camera");
 }
 
 // The library's dynamic symbol table holds the ABI and nothing of its own

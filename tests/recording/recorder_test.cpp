@@ -229,6 +229,26 @@ TEST_F(RecorderTest, StalledCameraEndsTheRecording) {
     EXPECT_TRUE(view.Errors[0].startsWith("The camera stopped delivering frames"));
 }
 
+TEST_F(RecorderTest, ACaptureFailureStoresTheQueuedFramesAndClosesTheFile) {
+    ASSERT_FALSE(StartSer("10"));
+    Queue(3);
+    control.CaptureStopped("no memory");
+    EXPECT_FALSE(recorder.IsRecording());
+    EXPECT_FALSE(capture.Recording);
+    EXPECT_EQ(queue.Length(), 0u);
+    const test::SerFile ser((Name() + "_00000.SER").toStdString());
+    ASSERT_TRUE(ser.Ok);
+    EXPECT_EQ(ser.FrameCount, 3);
+    EXPECT_EQ(ser.Times.size(), 3u); // the trailer was written: a closed file
+    ASSERT_EQ(view.Errors.size(), 1u);
+    EXPECT_EQ(view.Errors[0], "The capture stopped: no memory. The recording was ended; 3 frames "
+                              "were stored.");
+    // Outside a recording the user is told all the same.
+    control.CaptureStopped("no memory");
+    ASSERT_EQ(view.Errors.size(), 2u);
+    EXPECT_EQ(view.Errors[1], "The capture stopped: no memory");
+}
+
 } // namespace
 } // namespace orbicap
 

@@ -31,10 +31,15 @@ public:
     };
     std::vector<Seen> Frames;
     int EmptyMessages = 0;
+    int FailureMessages = 0; // WM_CAPTUREFAILED
     std::function<void(const ImageLst&)> OnFrame;
 
     bool event(QEvent* e) override {
         TakeOver(e);
+        if (e->type() == WM_CAPTUREFAILED) {
+            ++FailureMessages;
+            return true;
+        }
         if (e->type() != WM_FRAMEREADY)
             return QObject::event(e);
         if (ImageLst* oldest = queue_.FrameQueueHead()) {

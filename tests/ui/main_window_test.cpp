@@ -17,7 +17,7 @@ using MainWindow = WindowFixture;
 
 TEST_F(MainWindow, StartsWithTheDefaultsWhenNothingIsStored) {
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
-    EXPECT_EQ(window->windowTitle(), "Orbicap/32 1.3 [QHY5V Camera (www.qhyccd.com)]");
+    EXPECT_EQ(window->windowTitle(), "Orbicap/32 1.3 [QHY5V Camera (simulated camera)]");
     EXPECT_EQ(context->CaptureThread.ExposureMs, 100);
     EXPECT_EQ(Find<QLabel>("Label5")->text(), "  100 ms");
     EXPECT_EQ(Find<UnitEdit>("expos")->Text(), "1");
@@ -141,6 +141,34 @@ TEST_F(MainWindow, WritesTheSettingsBackAtExit) {
     EXPECT_EQ(Stored("EXPOCOUNT"), "20");
     EXPECT_EQ(Stored("FILENAME"), "");
     EXPECT_TRUE(context->CaptureThread.Stopped());
+}
+
+TEST_F(MainWindow, AStoredCountTheFieldCannotHoldStartsAtOne) {
+    Store("EXPOCOUNT", "-3");
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    EXPECT_EQ(Find<UnitEdit>("expos")->Text(), "1");
+    window->close();
+    EXPECT_EQ(Stored("EXPOCOUNT"), "1");
+}
+
+TEST_F(MainWindow, ACaptureFailureIsShownAndTheSettingsAreStillWritten) {
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    ASSERT_TRUE(RunUntil([&] { return context->Flow->FramesAnnounced > 0; }, 10000));
+    Find<TrackBar>("gain")->SetPosition(44);
+    // No allocator can give a block of this size, so the capture thread fails.
+    context->CaptureThread.RequestedWidth = 1 << 30;
+    context->CaptureThread.RequestedHeight = 1 << 30;
+    ASSERT_TRUE(RunUntil([&] { return !messages.empty(); }, 10000));
+    EXPECT_EQ(messages[0], "The capture stopped: not enough memory for a frame of 1073741824 x "
+                           "1073741824 (1152921504606846976 bytes)");
+    EXPECT_TRUE(context->CaptureThread.Stopped());
+    window->close();
+    EXPECT_EQ(Stored("GAIN"), "44");
+}
+
+TEST_F(MainWindow, ADriverWithoutADescriptionIsNamedByItsFile) {
+    ASSERT_EQ(Launch(ORBICAP_LIB_DIR "/libqhy5v-probe.so"), TForm1::StartResult::Running);
+    EXPECT_EQ(window->windowTitle(), "Orbicap/32 1.3 [QHY5V Camera (libqhy5v-probe.so)]");
 }
 
 TEST_F(MainWindow, RestoresStoredValuesWithinTheSliderRange) {
