@@ -59,10 +59,18 @@ void DisplayRenderer::Draw(FrameBitmap& frame) {
     else
         scaler_.ScaleGrey(job, frame.Colors);
 
+    DrawAidsAndShow(true);
+}
+
+void DisplayRenderer::DrawAidsAndShow(bool fresh) {
     if (Hooks.DrawAids)
-        Hooks.DrawAids(DisplayBitmap);
+        Hooks.DrawAids(DisplayBitmap, fresh);
     if (Hooks.Repaint)
         Hooks.Repaint();
+}
+
+void DisplayRenderer::RedrawAids() {
+    DrawAidsAndShow(false);
 }
 
 void DisplayRenderer::RefreshDisplay(FrameBitmap& frame, std::int32_t& paintPending) {

@@ -25,9 +25,12 @@ using DebayerFn = void (*)(const unsigned char* source, unsigned char* destinati
 struct DisplayHooks {
     // The text to stamp while the overlay is visible (the capture thread's latest).
     std::function<std::string()> OverlayText;
-    // The observation aids drawing on the fresh display picture (measurement
-    // line, Roddier markers), in display coordinates.
-    std::function<void(QImage& display)> DrawAids;
+    // The observation aids drawing on the display picture (measurement line,
+    // Roddier markers), in display coordinates. fresh: the picture was just
+    // drawn from a frame, so nothing of an earlier drawing of the aids is in
+    // it; otherwise it still holds what they drew last (for exclusive-or
+    // erasing).
+    std::function<void(QImage& display, bool fresh)> DrawAids;
     // Show the new picture.
     std::function<void()> Repaint;
     // Runs after the drawing, whether or not it succeeded (the focus aid).
@@ -61,11 +64,16 @@ public:
     void RefreshDisplay(FrameBitmap& frame, std::int32_t& paintPending);
     void RefreshDisplay(FrameIntake& intake);
 
+    // Between frames: lets the aids draw again on the picture as it stands
+    // and shows it (the measurement line follows the pointer this way).
+    void RedrawAids();
+
     // Replaces the 8-bit mosaic in frame by its 24-bit demosaic.
     void DemosaicFrame(FrameBitmap& frame);
 
 private:
     void Draw(FrameBitmap& frame);
+    void DrawAidsAndShow(bool fresh);
 
     DebayerFn debayer_;
     std::vector<std::uint8_t> bayerBuffer_;

@@ -1,6 +1,7 @@
 #include "FrameMemory.h"
 
 #include <algorithm>
+#include <new>
 #include <sys/mman.h>
 
 namespace orbicap {
@@ -17,6 +18,16 @@ constexpr bool kUseRegions = false;
 #else
 constexpr bool kUseRegions = true;
 #endif
+
+// A block the heap cannot give is an exception the capture thread reports,
+// whatever the allocator does on its own when it runs out (a sanitizer's
+// throwing new ends the process instead).
+std::uint8_t* HeapBlock(std::size_t bytes) {
+    auto* block = new (std::nothrow) std::uint8_t[bytes];
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
 
 std::size_t RoundUp(std::size_t n, std::size_t step) {
     return (n + step - 1) / step * step;
@@ -86,7 +97,7 @@ FrameMemory::Region* FrameMemory::RegionOf(const std::uint8_t* block) {
 std::uint8_t* FrameMemory::Allocate(std::size_t bytes) {
     const std::size_t stride = RoundUp(bytes, kPageBytes);
     if (!kUseRegions || bytes == 0 || stride > kRegionBytes / 4)
-        return new std::uint8_t[bytes];
+        return HeapBlock(bytes);
 
     std::vector<std::unique_ptr<Region>> unused; // unmapped after the lock
     {
@@ -116,7 +127,7 @@ std::uint8_t* FrameMemory::Allocate(std::size_t bytes) {
             return region->Base + slot * stride;
         }
     }
-    return new std::uint8_t[bytes];
+    return HeapBlock(bytes);
 }
 
 void FrameMemory::Release(std::uint8_t* block) {
@@ -165,7 +176,7 @@ void FrameBlockDeleter::operator()(std::uint8_t* block) const {
 FrameBlock AllocateFrameBlock(const std::shared_ptr<FrameMemory>& memory, std::size_t bytes) {
     if (memory)
         return FrameBlock(memory->Allocate(bytes), FrameBlockDeleter{memory});
-    return FrameBlock(new std::uint8_t[bytes], FrameBlockDeleter{});
+    return FrameBlock(HeapBlock(bytes), FrameBlockDeleter{});
 }
 
 } // namespace orbicap

@@ -10,20 +10,24 @@ ImageView::ImageView(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::CrossCursor);
 }
 
-void ImageView::SetPicture(const QImage& picture) {
+void ImageView::ShowPicture(const QImage* picture) {
     picture_ = picture;
-    if (size() != picture_.size())
-        setFixedSize(picture_.size());
+    PictureChanged();
+}
+
+void ImageView::PictureChanged() {
+    if (picture_ && !picture_->isNull() && size() != picture_->size())
+        setFixedSize(picture_->size());
     update();
 }
 
 void ImageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect r = event->rect();
-    if (picture_.isNull())
+    if (!picture_ || picture_->isNull())
         painter.fillRect(r, Qt::black);
     else
-        painter.drawImage(r, picture_, r);
+        painter.drawImage(r, *picture_, r); // through a const reference: no detach, no copy
 }
 
 OutlineShape::OutlineShape(Kind kind, QColor color, int penWidth, Qt::PenStyle style,

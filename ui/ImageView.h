@@ -6,17 +6,23 @@
 namespace orbicap {
 
 // The display image: takes the size of its picture and paints it unscaled.
+// It paints the picture it is shown in place, never a copy of it: the
+// picture belongs to whoever draws it (the display renderer), and what that
+// draws into it, aids included, is what the user sees at the next paint.
 class ImageView : public QWidget {
 public:
     explicit ImageView(QWidget* parent = nullptr);
-    void SetPicture(const QImage& picture);
-    const QImage& Picture() const { return picture_; }
+    // The picture to paint from now on; it must outlive the view.
+    void ShowPicture(const QImage* picture);
+    // The shown picture was drawn again (its size may have changed).
+    void PictureChanged();
+    const QImage* Picture() const { return picture_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage picture_;
+    const QImage* picture_ = nullptr;
 };
 
 // A rectangle or circle outline laid over the image (subframe outlines,

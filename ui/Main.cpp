@@ -106,7 +106,7 @@ TForm1::StartResult TForm1::Startup() {
     flow.CaptureFailed = [this](const std::string& reason) { ctx_.Control.CaptureStopped(reason); };
     DisplayRenderer& display = *ctx_.Display;
     display.Hooks.OverlayText = [this] { return ctx_.Overlay.Text(); };
-    display.Hooks.Repaint = [this] { image1_->SetPicture(ctx_.Display->DisplayBitmap); };
+    display.Hooks.Repaint = [this] { image1_->PictureChanged(); };
 
     confText_ = new TConfText(ctx_.Overlay, this);
     confText_->StyleChanged = [this](const OverlayStyle& style) {
@@ -129,7 +129,7 @@ TForm1::StartResult TForm1::Startup() {
     rawCodec_->setVisible(rawAvailable);
 
     setWindowTitle(kProductString + kVersionString);
-    image1_->SetPicture(QImage(752, 480, QImage::Format_Grayscale8));
+    image1_->ShowPicture(&ctx_.Display->DisplayBitmap); // 752 x 480 grey until the first frame
     CaptureFileName.clear();
     capture.ExposureMs = 100;
     gain_->SetPosition(10);

@@ -27,7 +27,8 @@ void TForm1::RefreshDisplay() {
 
 void TForm1::positionImage() {
     const QSize box = scrollBox1_->size();
-    const QSize picture = image1_->Picture().isNull() ? image1_->size() : image1_->Picture().size();
+    const QImage* shown = image1_->Picture();
+    const QSize picture = !shown || shown->isNull() ? image1_->size() : shown->size();
     const PixelPoint at =
         PositionImage(box.width(), box.height(), picture.width(), picture.height());
     image1_->move(at.X, at.Y);

@@ -31,7 +31,9 @@ protected:
     std::vector<std::string> calls;
 
     void SetUp() override {
-        renderer.Hooks.DrawAids = [this](QImage&) { calls.push_back("aids"); };
+        renderer.Hooks.DrawAids = [this](QImage&, bool fresh) {
+            calls.push_back(fresh ? "aids" : "aids again");
+        };
         renderer.Hooks.Repaint = [this] { calls.push_back("repaint"); };
         renderer.Hooks.AfterRefresh = [this] { calls.push_back("focus"); };
     }
@@ -79,6 +81,25 @@ TEST_F(DisplayRendererTest, NothingHappensWithoutAPendingPaint) {
     EXPECT_EQ(intake.PaintPending, -1);
 }
 
+// An aid that marks by exclusive-or is erased by marking again, in the same
+// picture, with no frame in between.
+TEST_F(DisplayRendererTest, AidsDrawAgainBetweenFramesInThePictureAsItStands) {
+    renderer.Hooks.DrawAids = [this](QImage& display, bool fresh) {
+        calls.push_back(fresh ? "aids" : "aids again");
+        display.scanLine(3)[4] ^= 0xFF;
+    };
+    Show(Pattern(64, 32, 1), 64, 32);
+    const QImage marked = renderer.DisplayBitmap.copy();
+    const uchar* pixels = renderer.DisplayBitmap.constBits();
+    calls.clear();
+    renderer.RedrawAids();
+    EXPECT_EQ(calls, (std::vector<std::string>{"aids again", "repaint"}));
+    EXPECT_NE(renderer.DisplayBitmap.constScanLine(3)[4], marked.constScanLine(3)[4]);
+    renderer.RedrawAids();
+    EXPECT_EQ(renderer.DisplayBitmap, marked);
+    EXPECT_EQ(renderer.DisplayBitmap.constBits(), pixels); // drawn in place
+}
+
 TEST_F(DisplayRendererTest, ColourFrameIsDemosaicedAndIgnoresTheLevels) {
     renderer.ColorCamera = true;
     renderer.BlackLevel = 100;
@@ -103,7 +124,7 @@ TEST_F(DisplayRendererTest, ColourFrameIsDemosaicedAndIgnoresTheLevels) {
 }
 
 TEST_F(DisplayRendererTest, FailedDrawingIsSwallowedAndTheNextFrameShows) {
-    renderer.Hooks.DrawAids = [this](QImage&) {
+    renderer.Hooks.DrawAids = [this](QImage&, bool) {
         calls.push_back("aids");
         throw std::runtime_error("aid failed");
     };

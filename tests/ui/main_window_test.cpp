@@ -1,5 +1,6 @@
 #include "tests/support/WindowFixture.h"
 
+#include "ui/ImageView.h"
 #include "widgets/GlassButton.h"
 #include "widgets/TrackBar.h"
 #include "widgets/UnitEdit.h"
@@ -128,6 +129,21 @@ TEST_F(MainWindow, ShowsAMovingImageAndTheFrameRate) {
     EXPECT_GT(rate, 3.0); // 100 ms exposures: about 10 frames a second
     EXPECT_LT(rate, 12.0);
     EXPECT_FALSE(Find<QLabel>("lAvg")->text().contains("---")); // the histogram ran
+}
+
+// The view paints the renderer's own picture: nothing copies it per frame,
+// so its pixels stay where they are from frame to frame.
+TEST_F(MainWindow, TheViewShowsTheRenderersPictureWithoutACopy) {
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    context->CaptureThread.ExposureMs = 10;
+    const auto* view = window->findChild<ImageView*>("Image1");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Picture(), &context->Display->DisplayBitmap);
+    ASSERT_TRUE(RunUntil([&] { return context->Flow->FramesAnnounced > 2; }, 10000));
+    const uchar* pixels = context->Display->DisplayBitmap.constBits();
+    const auto announced = context->Flow->FramesAnnounced;
+    ASSERT_TRUE(RunUntil([&] { return context->Flow->FramesAnnounced > announced + 20; }, 10000));
+    EXPECT_EQ(context->Display->DisplayBitmap.constBits(), pixels);
 }
 
 TEST_F(MainWindow, WritesTheSettingsBackAtExit) {
