@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check_format.sh
 scripts/build.sh ci
 export QT_QPA_PLATFORM=offscreen
 ctest --preset ci -j 2 --timeout 300

@@ -8,9 +8,7 @@ orbicap_add_test(capture_tests
     ${CMAKE_SOURCE_DIR}/tests/support/QtTestMain.cpp
   LIBS orbicap_capture)
 target_include_directories(capture_tests PRIVATE ${CMAKE_SOURCE_DIR})
-if(TARGET qhy5v_sim)
-  add_dependencies(capture_tests qhy5v_sim)
-endif()
+add_dependencies(capture_tests qhy5v_sim)
 
 # A driver that labels each frame with the geometry it was programmed with.
 add_library(qhy5v_probe SHARED ${CMAKE_CURRENT_LIST_DIR}/ProbeDriver.cpp)

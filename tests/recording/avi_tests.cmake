@@ -7,6 +7,4 @@ orbicap_add_test(recording_avi_tests
   LIBS orbicap_recording)
 # The overlay is drawn with QPainter, which needs a QGuiApplication.
 target_compile_definitions(recording_avi_tests PRIVATE ORBICAP_TEST_GUI)
-if(TARGET qhy5v_sim)
-  add_dependencies(recording_avi_tests qhy5v_sim)
-endif()
+add_dependencies(recording_avi_tests qhy5v_sim)
