@@ -16,8 +16,9 @@ void FrameCycle::Render(const CameraSettings& settings, std::uint32_t index) {
     const std::uint32_t slot = index % kLength;
     if (ready_[slot])
         return;
-    if (!scene_ || scene_->Colour() != settings.colour || scene_->Seed() != settings.seed)
-        scene_ = std::make_unique<SkyScene>(settings.colour, settings.seed);
+    if (!scene_ || !scene_->Shows(settings))
+        scene_ = std::make_unique<SkyScene>(settings.scene, settings.colour, settings.seed,
+                                            settings.sceneStep);
     frames_[slot].resize(settings.FrameBytes());
     ReadOutFrame(*scene_, settings, slot, frames_[slot].data());
     ready_[slot] = true;

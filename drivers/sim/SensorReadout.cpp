@@ -10,9 +10,11 @@ namespace orbicap::sim {
 
 namespace {
 
-// Sensor constants, chosen so that a planet at 10 ms and gain 50 sits at
-// about two thirds of full scale, as it would through a mid-size telescope.
-constexpr float kElectronsPerMs = 92.0f; // at scene radiance 1
+// Sensor constants, chosen so that the planet's brightest zone sits at about
+// three quarters of full scale at the program's start settings (100 ms, gain
+// 10), as it would through a mid-size telescope, and near half of it at the
+// classic planetary setting of 10 ms and gain 50.
+constexpr float kElectronsPerMs = 20.0f; // at scene radiance 1
 constexpr float kDarkElectronsPerMs = 0.05f;
 constexpr float kReadNoiseElectrons = 5.0f;
 constexpr float kDnPerElectron = 0.25f; // 10-bit counts at 1x gain and 1.0 V reference
@@ -21,6 +23,9 @@ constexpr float kFullScale = 1023.0f;
 constexpr float kAgcTargetDn = 700.0f;
 constexpr float kRowPatternDn = 1.2f; // fixed per row, same in every frame
 constexpr float kRowFlickerDn = 1.8f; // changes from frame to frame
+// The amplifier doubles every 15 gain steps: 1x at 0, about 100x at 100.
+constexpr float kGainStepsPerDoubling = 15.0f;
+constexpr float kMaxAnalogueGain = 101.6f;
 
 float AnalogueGain(const CameraSettings& s, float scenePeak) {
     if (s.agc) {
@@ -28,9 +33,9 @@ float AnalogueGain(const CameraSettings& s, float scenePeak) {
         // level whatever the exposure, within what the amplifier can do.
         const float electrons = scenePeak * std::max(s.exposureMs, 1) * kElectronsPerMs;
         const float perGain = electrons * kDnPerElectron * s.digitalGain / (1.0f + 0.1f * s.adcRef);
-        return std::clamp(kAgcTargetDn / perGain, 1.0f, 16.0f);
+        return std::clamp(kAgcTargetDn / perGain, 1.0f, kMaxAnalogueGain);
     }
-    return std::exp2(static_cast<float>(s.gain) * 3.0f / 100.0f); // 1x .. 8x
+    return std::exp2(static_cast<float>(s.gain) / kGainStepsPerDoubling);
 }
 
 // The sensor's 12-to-10-bit companding: full resolution for faint signals,
