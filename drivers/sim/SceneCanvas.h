@@ -34,7 +34,11 @@ Box BoxAround(float cx, float cy, float rx, float ry, int margin);
 struct SharpPicture {
     std::array<std::vector<float>, 3> rgb;
     std::vector<Box> boxes;
+    // Where the picture differs from one step of a drifting scene to the
+    // next (at any step); empty for a scene that holds still.
+    Box drift{0, 0, -1, -1};
 
+    SharpPicture() = default; // no planes at all
     explicit SharpPicture(float sky);
     // Fills box with radiance(x, y) averaged over samples x samples points
     // per pixel, and remembers the box.

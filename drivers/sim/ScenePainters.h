@@ -19,6 +19,8 @@ SharpPicture PaintPlanet(std::uint64_t seed);
 // with the dark shadow of the secondary mirror in its middle, whose total
 // light stays the same however far the focus is off.
 SharpPicture PaintStar(std::uint64_t seed, int step);
+// Paints another step into a picture PaintStar made: only its drift box changes.
+void RepaintStar(SharpPicture& picture, std::uint64_t seed, int step);
 
 // The sun filling most of the frame: limb darkening, granulation and a few
 // spots, its centre brighter than the planet so it saturates where the planet

@@ -61,6 +61,11 @@ int ChannelAt(bool colour, int x, int y) {
 
 void ReadOutFrame(const SkyScene& scene, const CameraSettings& s, std::uint32_t frameIndex,
                   std::uint8_t* target) {
+    ReadOutRegion(scene, s, frameIndex, Box{0, 0, kSensorWidth - 1, kSensorHeight - 1}, target);
+}
+
+void ReadOutRegion(const SkyScene& scene, const CameraSettings& s, std::uint32_t frameIndex,
+                   const Box& sensorBox, std::uint8_t* target) {
     const int w = s.width;
     const int h = s.height;
     if (w <= 0 || h <= 0)
@@ -96,7 +101,7 @@ void ReadOutFrame(const SkyScene& scene, const CameraSettings& s, std::uint32_t 
         }
     }
 
-    Random noise(MixSeed(s.seed, 0x0015E000u + frameIndex));
+    const std::uint64_t noiseSeed = MixSeed(s.seed, 0x0015E000u + frameIndex);
     // The shift is the same for every pixel, so the bilinear weights are too.
     const float floorX = std::floor(-shiftX);
     const float floorY = std::floor(-shiftY);
@@ -110,11 +115,25 @@ void ReadOutFrame(const SkyScene& scene, const CameraSettings& s, std::uint32_t 
     for (int c = 0; c < scene.Channels(); ++c)
         planes[c] = scene.Plane(blurLevel, c);
 
+    // The window columns whose samples (sensor columns sx and sx + 1, held
+    // inside the sensor) touch the box.
+    const int firstColumn = sensorBox.x0 <= 1 ? 0 : std::max(0, sensorBox.x0 - 1 - offsetX);
+    const int lastColumn =
+        sensorBox.x1 >= kSensorWidth - 2 ? w - 1 : std::min(w - 1, sensorBox.x1 - offsetX);
+    if (firstColumn > lastColumn)
+        return;
+    const int x0 = s.hflip ? w - 1 - lastColumn : firstColumn;
+    const int x1 = s.hflip ? w - 1 - firstColumn : lastColumn;
+
     for (int y = 0; y < h; ++y) {
         const int windowRow = s.vflip ? h - 1 - y : y;
         const int sy = std::clamp(offsetY + windowRow, 0, kSensorHeight - 2);
+        if (sy + 1 < sensorBox.y0 || sy > sensorBox.y1)
+            continue;
         const float row = kBiasDn + rowOffset[static_cast<std::size_t>(y)];
-        for (int x = 0; x < w; ++x) {
+        Random noise(MixSeed(noiseSeed, static_cast<std::uint64_t>(y)));
+        noise.Skip(static_cast<std::uint64_t>(x0));
+        for (int x = x0; x <= x1; ++x) {
             const int windowColumn = s.hflip ? w - 1 - x : x;
             const int sx = std::clamp(offsetX + windowColumn, 0, kSensorWidth - 2);
             const float* p = planes[ChannelAt(scene.Colour(), x, y)] +

@@ -11,12 +11,24 @@ namespace {
 
 // Relative response of the sensor behind the red, green and blue filters.
 constexpr Rgb kFilterResponse{1.0f, 0.95f, 0.85f};
+constexpr float kSeeing[SkyScene::kBlurLevels] = {0.6f, 1.1f, 1.8f};
+constexpr std::size_t kPixels = static_cast<std::size_t>(kSensorWidth) * kSensorHeight;
+
+int KernelRadius(float sigma) {
+    return static_cast<int>(std::ceil(3.0f * sigma));
+}
+
+Box Grown(const Box& box, int by) {
+    return {std::max(0, box.x0 - by), std::max(0, box.y0 - by),
+            std::min(kSensorWidth - 1, box.x1 + by), std::min(kSensorHeight - 1, box.y1 + by)};
+}
 
 // Outside the boxes the scene is uniform sky, which blurring leaves as it is,
-// so only the boxes (grown by the kernel radius) are worth the work.
+// so only the boxes (grown by the kernel radius) are worth the work; target
+// must already hold the sky there.
 void GaussianBlur(const std::vector<float>& source, std::vector<float>& target, float sigma,
                   const std::vector<Box>& boxes) {
-    const int radius = static_cast<int>(std::ceil(3.0f * sigma));
+    const int radius = KernelRadius(sigma);
     std::vector<float> kernel(static_cast<std::size_t>(2 * radius + 1));
     float sum = 0.0f;
     for (int i = -radius; i <= radius; ++i) {
@@ -26,27 +38,30 @@ void GaussianBlur(const std::vector<float>& source, std::vector<float>& target, 
     for (float& k : kernel)
         k /= sum;
     const int w = kSensorWidth;
-    const int h = kSensorHeight;
     auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * w + x; };
-    target = source;
-    std::vector<float> rows(source.size());
+    std::vector<float> rows;
     for (const Box& box : boxes) {
-        const int x0 = std::max(0, box.x0 - radius), x1 = std::min(w - 1, box.x1 + radius);
-        const int y0 = std::max(0, box.y0 - radius), y1 = std::min(h - 1, box.y1 + radius);
-        for (int y = std::max(0, y0 - radius); y <= std::min(h - 1, y1 + radius); ++y)
-            for (int x = x0; x <= x1; ++x) {
+        const Box out = Grown(box, radius);
+        const Box in = Grown(out, radius); // rows the vertical pass reads
+        const int width = out.x1 - out.x0 + 1;
+        rows.assign(static_cast<std::size_t>(width) * (in.y1 - in.y0 + 1), 0.0f);
+        auto row = [&](int x, int y) -> float& {
+            return rows[static_cast<std::size_t>(y - in.y0) * width + (x - out.x0)];
+        };
+        for (int y = in.y0; y <= in.y1; ++y)
+            for (int x = out.x0; x <= out.x1; ++x) {
                 float acc = 0.0f;
                 for (int i = -radius; i <= radius; ++i)
                     acc += kernel[static_cast<std::size_t>(i + radius)] *
                            source[at(std::clamp(x + i, 0, w - 1), y)];
-                rows[at(x, y)] = acc;
+                row(x, y) = acc;
             }
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) {
+        for (int y = out.y0; y <= out.y1; ++y)
+            for (int x = out.x0; x <= out.x1; ++x) {
                 float acc = 0.0f;
                 for (int i = -radius; i <= radius; ++i)
                     acc += kernel[static_cast<std::size_t>(i + radius)] *
-                           rows[at(x, std::clamp(y + i, 0, h - 1))];
+                           row(x, std::clamp(y + i, in.y0, in.y1));
                 target[at(x, y)] = acc;
             }
     }
@@ -67,39 +82,66 @@ SharpPicture PaintScene(SceneKind kind, std::uint64_t seed, int step) {
 } // namespace
 
 SkyScene::SkyScene(SceneKind kind, bool colour, std::uint64_t seed, int step)
-    : kind_(kind), colour_(colour), seed_(seed), step_(step) {
-    SharpPicture picture = PaintScene(kind, seed, step);
-    auto& sharp = picture.rgb;
-    const std::vector<Box>& boxes = picture.boxes;
-    const std::size_t pixels = static_cast<std::size_t>(kSensorWidth) * kSensorHeight;
+    : kind_(kind), colour_(colour), seed_(seed), step_(step), sharp_(PaintScene(kind, seed, step)) {
+    channels_.assign(static_cast<std::size_t>(Channels()), std::vector<float>(kPixels));
+    TakeChannels({0, 0, kSensorWidth - 1, kSensorHeight - 1});
+    FindPeak();
+    planes_.resize(static_cast<std::size_t>(kBlurLevels) * channels_.size());
+    // Every plane starts as the sharp picture, which the blur leaves alone
+    // where it is plain sky.
+    for (int level = 0; level < kBlurLevels; ++level)
+        for (std::size_t c = 0; c < channels_.size(); ++c)
+            planes_[static_cast<std::size_t>(level) * channels_.size() + c] = channels_[c];
+    Blur(sharp_.boxes);
 
-    std::vector<std::vector<float>> channels;
-    if (colour) {
-        const float response[3] = {kFilterResponse.r, kFilterResponse.g, kFilterResponse.b};
-        for (int c = 0; c < 3; ++c) {
-            for (float& value : sharp[static_cast<std::size_t>(c)])
-                value *= response[c];
-            channels.push_back(std::move(sharp[static_cast<std::size_t>(c)]));
-        }
+    if (sharp_.drift.x1 >= sharp_.drift.x0) {
+        // The blur spreads the drifting part by up to its widest kernel.
+        drift_ = Grown(sharp_.drift, KernelRadius(kSeeing[kBlurLevels - 1]));
     } else {
-        std::vector<float> mono(pixels);
-        for (std::size_t i = 0; i < pixels; ++i)
-            mono[i] = 0.30f * sharp[0][i] + 0.59f * sharp[1][i] + 0.11f * sharp[2][i];
-        channels.push_back(std::move(mono));
+        // Nothing will be repainted: no need to keep the sharp picture.
+        sharp_ = SharpPicture{};
+        channels_.clear();
     }
+}
 
+void SkyScene::MoveTo(int step) {
+    if (drift_.x1 < drift_.x0 || step == step_)
+        return;
+    step_ = step;
+    RepaintStar(sharp_, seed_, step);
+    TakeChannels(sharp_.drift);
+    FindPeak();
+    Blur({sharp_.drift});
+}
+
+void SkyScene::TakeChannels(const Box& box) {
+    for (int y = box.y0; y <= box.y1; ++y)
+        for (int x = box.x0; x <= box.x1; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * kSensorWidth + x;
+            const float r = sharp_.rgb[0][i], g = sharp_.rgb[1][i], b = sharp_.rgb[2][i];
+            if (colour_) {
+                channels_[0][i] = r * kFilterResponse.r;
+                channels_[1][i] = g * kFilterResponse.g;
+                channels_[2][i] = b * kFilterResponse.b;
+            } else {
+                channels_[0][i] = 0.30f * r + 0.59f * g + 0.11f * b;
+            }
+        }
+}
+
+void SkyScene::Blur(const std::vector<Box>& boxes) {
+    for (int level = 0; level < kBlurLevels; ++level)
+        for (std::size_t c = 0; c < channels_.size(); ++c)
+            GaussianBlur(channels_[c],
+                         planes_[static_cast<std::size_t>(level) * channels_.size() + c],
+                         kSeeing[level], boxes);
+}
+
+void SkyScene::FindPeak() {
     float peak = 0.0f;
-    for (const auto& plane : channels)
+    for (const auto& plane : channels_)
         peak = std::max(peak, *std::max_element(plane.begin(), plane.end()));
     peak_ = std::max(peak, 0.01f);
-
-    static const float kSeeing[kBlurLevels] = {0.6f, 1.1f, 1.8f};
-    planes_.resize(static_cast<std::size_t>(kBlurLevels) * channels.size());
-    for (int level = 0; level < kBlurLevels; ++level)
-        for (std::size_t c = 0; c < channels.size(); ++c)
-            GaussianBlur(channels[c],
-                         planes_[static_cast<std::size_t>(level) * channels.size() + c],
-                         kSeeing[level], boxes);
 }
 
 } // namespace orbicap::sim

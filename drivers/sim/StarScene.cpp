@@ -41,19 +41,24 @@ float StarRadiusAt(int step) {
     return kFocusedRadius + (kDefocusedRadius - kFocusedRadius) * 0.5f * (1.0f + std::cos(phase));
 }
 
-SharpPicture PaintStar(std::uint64_t seed, int step) {
+void RepaintStar(SharpPicture& picture, std::uint64_t seed, int step) {
     Random random(MixSeed(seed, 0x57A2));
     const float cx = kSensorWidth / 2.0f + (random.Uniform() - 0.5f) * 6.0f;
     const float cy = kSensorHeight / 2.0f + (random.Uniform() - 0.5f) * 6.0f;
     const float radius = StarRadiusAt(step);
-    SharpPicture picture(kSky);
+    picture.drift = BoxAround(cx, cy, kDefocusedRadius, kDefocusedRadius, 3);
     const Box box = BoxAround(cx, cy, radius, radius, 3);
+    for (auto& plane : picture.rgb)
+        for (int y = picture.drift.y0; y <= picture.drift.y1; ++y)
+            std::fill_n(plane.begin() + static_cast<long>(y) * kSensorWidth + picture.drift.x0,
+                        picture.drift.x1 - picture.drift.x0 + 1, kSky);
     // A ring a pixel or two across needs fine sampling to keep its light.
     const int samples = radius < 8.0f ? 8 : 2;
     picture.Paint(box, samples, [&](float x, float y) {
         const float value = RingProfile(std::hypot(x - cx, y - cy), radius);
         return Rgb{value, value, value};
     });
+    picture.boxes = {picture.drift};
 
     // Scale the ring to the star's light whatever its size, then lay it on the sky.
     double total = 0.0;
@@ -69,6 +74,11 @@ SharpPicture PaintStar(std::uint64_t seed, int step) {
                                           [static_cast<std::size_t>(y) * kSensorWidth + x];
                 value = value * scale * colour[c] + kSky;
             }
+}
+
+SharpPicture PaintStar(std::uint64_t seed, int step) {
+    SharpPicture picture(kSky);
+    RepaintStar(picture, seed, step);
     return picture;
 }
 

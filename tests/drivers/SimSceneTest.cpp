@@ -216,5 +216,34 @@ TEST_F(SimSceneTest, StarDriftsFromARingToAPoint) {
     }
 }
 
+// The frame loop redraws only the star's surroundings when the focus moves
+// on; that must give the very frame a full redraw gives. The last frame is
+// read once after frames of its own depth (redrawn in part) and once after
+// frames of the other depth (drawn whole).
+TEST_F(SimSceneTest, StarRedrawnInPartEqualsTheWholeRedraw) {
+    struct Window {
+        int width, height;
+        bool flipped;
+    };
+    for (const Window w : {Window{752, 480, false}, Window{376, 240, true}}) {
+        SCOPED_TRACE(w.width);
+        auto lastFrame = [&](int earlierBits) {
+            Open("star");
+            driver.HorizontalFlip(w.flipped);
+            driver.VerticalFlip(w.flipped);
+            // A quarter second each: every frame of the loop at its own focus step.
+            for (int i = 0; i < 8; ++i) {
+                Configure(w.width, w.height, earlierBits, 250, kStartGain);
+                EXPECT_FALSE(Capture().empty());
+            }
+            Configure(w.width, w.height, 8, 250, kStartGain);
+            return Capture();
+        };
+        const std::vector<std::uint8_t> inPart = lastFrame(8);
+        ASSERT_FALSE(inPart.empty());
+        EXPECT_EQ(inPart, lastFrame(10));
+    }
+}
+
 } // namespace
 } // namespace orbicap::test
