@@ -79,6 +79,12 @@ SharpPicture PaintScene(SceneKind kind, std::uint64_t seed, int step) {
     return PaintPlanet(seed);
 }
 
+// Only the star drifts; the other scenes have nothing to repaint.
+void RepaintDrift(SceneKind kind, SharpPicture& picture, std::uint64_t seed, int step) {
+    if (kind == SceneKind::Star)
+        RepaintStar(picture, seed, step);
+}
+
 } // namespace
 
 SkyScene::SkyScene(SceneKind kind, bool colour, std::uint64_t seed, int step)
@@ -108,7 +114,7 @@ void SkyScene::MoveTo(int step) {
     if (drift_.x1 < drift_.x0 || step == step_)
         return;
     step_ = step;
-    RepaintStar(sharp_, seed_, step);
+    RepaintDrift(kind_, sharp_, seed_, step);
     TakeChannels(sharp_.drift);
     FindPeak();
     Blur({sharp_.drift});
