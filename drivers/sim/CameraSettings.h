@@ -1,5 +1,8 @@
 #pragma once
 
+#include "SceneKind.h"
+
+#include <cstddef>
 #include <cstdint>
 
 namespace orbicap::sim {
@@ -24,6 +27,10 @@ struct CameraSettings {
     bool vflip = false;
     bool colour = false;
     std::uint64_t seed = 0;
+    SceneKind scene = SceneKind::Planet;
+    // Where the scene's slow drift stands (the star's focus); always 0 for
+    // scenes that hold still.
+    int sceneStep = 0;
 
     bool operator==(const CameraSettings&) const = default;
 

@@ -1,5 +1,7 @@
 #include "ExposureEngine.h"
 
+#include "StarFocus.h"
+
 #include <algorithm>
 #include <cstring>
 #include <pthread.h>
@@ -35,6 +37,7 @@ int ExposureEngine::Open() {
     ApplyWorkerPriority();
     ResetSettingsLocked();
     delivered_ = 0;
+    exposedMs_ = 0;
     return knobs_.noCamera ? 0 : 1;
 }
 
@@ -171,6 +174,7 @@ void ExposureEngine::ResetSettingsLocked() {
     settings_ = CameraSettings{};
     settings_.colour = IsColourModel(knobs_.model);
     settings_.seed = knobs_.seed;
+    settings_.scene = knobs_.scene;
 }
 
 CameraSettings ExposureEngine::EffectiveLocked(const Job& job) const {
@@ -180,6 +184,7 @@ CameraSettings ExposureEngine::EffectiveLocked(const Job& job) const {
     effective.sixteenBit = job.programmed.sixteenBit;
     effective.exposureMs = job.programmed.exposureMs;
     effective.gain = job.programmed.gain;
+    effective.sceneStep = settings_.scene == SceneKind::Star ? FocusStepAt(exposedMs_) : 0;
     return effective;
 }
 
@@ -200,6 +205,9 @@ void ExposureEngine::DeliverLocked(const Job& job) {
         }
     }
     ++delivered_;
+    // A cancelled exposure counts in full: the drift it drives is slow enough
+    // that the difference never shows.
+    exposedMs_ += static_cast<std::uint64_t>(job.programmed.exposureMs);
     if (job.synchronous) {
         finishedTicket_ = std::max(finishedTicket_, job.ticket);
         done_.notify_all();

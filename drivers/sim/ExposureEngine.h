@@ -90,6 +90,9 @@ private:
     sem_t* semaphore_ = nullptr;
     std::deque<Job> jobs_;
     std::uint64_t delivered_ = 0; // frames delivered since the camera was opened
+    // The camera's own clock: milliseconds of exposure delivered since it was
+    // opened, which drives slowly drifting scenes.
+    std::uint64_t exposedMs_ = 0;
     std::uint64_t nextTicket_ = 1;
     std::uint64_t finishedTicket_ = 0;  // last synchronous job delivered
     std::uint64_t abandonedTicket_ = 0; // last synchronous job a dead camera dropped

@@ -14,7 +14,8 @@ namespace orbicap::sim {
 // frame costs milliseconds; delivering one from the loop is a single copy,
 // which is what lets the simulator outrun any real camera. Frames are
 // rendered on first use, so a settings change costs one frame's rendering
-// per exposure rather than a burst of all of them.
+// per exposure rather than a burst of all of them. When only a drifting
+// scene moves on, each frame is brought up to date where the scene changed.
 class FrameCycle {
 public:
     static constexpr std::uint32_t kLength = 8;
@@ -31,6 +32,7 @@ public:
 private:
     CameraSettings settings_;
     std::array<bool, kLength> ready_{};
+    std::array<int, kLength> steps_{}; // the scene's drift step each frame shows
     std::array<std::vector<std::uint8_t>, kLength> frames_;
     std::unique_ptr<SkyScene> scene_;
 };

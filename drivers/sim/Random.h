@@ -11,11 +11,15 @@ public:
     explicit Random(std::uint64_t seed) : state_(seed) {}
 
     std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+        std::uint64_t z = (state_ += kIncrement);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
         return z ^ (z >> 31);
     }
+
+    // Moves on as if Next() had been called count times: splitmix64 only
+    // adds a constant to its state per draw.
+    void Skip(std::uint64_t count) { state_ += count * kIncrement; }
 
     // Uniform in [0, 1).
     float Uniform() { return static_cast<float>(Next() >> 40) * (1.0f / 16777216.0f); }
@@ -33,6 +37,7 @@ public:
     }
 
 private:
+    static constexpr std::uint64_t kIncrement = 0x9E3779B97F4A7C15ULL;
     std::uint64_t state_;
 };
 

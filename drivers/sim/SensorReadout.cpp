@@ -10,9 +10,11 @@ namespace orbicap::sim {
 
 namespace {
 
-// Sensor constants, chosen so that a planet at 10 ms and gain 50 sits at
-// about two thirds of full scale, as it would through a mid-size telescope.
-constexpr float kElectronsPerMs = 92.0f; // at scene radiance 1
+// Sensor constants, chosen so that the planet's brightest zone sits at about
+// three quarters of full scale at the program's start settings (100 ms, gain
+// 10), as it would through a mid-size telescope, and near half of it at the
+// classic planetary setting of 10 ms and gain 50.
+constexpr float kElectronsPerMs = 20.0f; // at scene radiance 1
 constexpr float kDarkElectronsPerMs = 0.05f;
 constexpr float kReadNoiseElectrons = 5.0f;
 constexpr float kDnPerElectron = 0.25f; // 10-bit counts at 1x gain and 1.0 V reference
@@ -21,6 +23,9 @@ constexpr float kFullScale = 1023.0f;
 constexpr float kAgcTargetDn = 700.0f;
 constexpr float kRowPatternDn = 1.2f; // fixed per row, same in every frame
 constexpr float kRowFlickerDn = 1.8f; // changes from frame to frame
+// The amplifier doubles every 15 gain steps: 1x at 0, about 100x at 100.
+constexpr float kGainStepsPerDoubling = 15.0f;
+constexpr float kMaxAnalogueGain = 101.6f;
 
 float AnalogueGain(const CameraSettings& s, float scenePeak) {
     if (s.agc) {
@@ -28,9 +33,9 @@ float AnalogueGain(const CameraSettings& s, float scenePeak) {
         // level whatever the exposure, within what the amplifier can do.
         const float electrons = scenePeak * std::max(s.exposureMs, 1) * kElectronsPerMs;
         const float perGain = electrons * kDnPerElectron * s.digitalGain / (1.0f + 0.1f * s.adcRef);
-        return std::clamp(kAgcTargetDn / perGain, 1.0f, 16.0f);
+        return std::clamp(kAgcTargetDn / perGain, 1.0f, kMaxAnalogueGain);
     }
-    return std::exp2(static_cast<float>(s.gain) * 3.0f / 100.0f); // 1x .. 8x
+    return std::exp2(static_cast<float>(s.gain) / kGainStepsPerDoubling);
 }
 
 // The sensor's 12-to-10-bit companding: full resolution for faint signals,
@@ -56,6 +61,11 @@ int ChannelAt(bool colour, int x, int y) {
 
 void ReadOutFrame(const SkyScene& scene, const CameraSettings& s, std::uint32_t frameIndex,
                   std::uint8_t* target) {
+    ReadOutRegion(scene, s, frameIndex, Box{0, 0, kSensorWidth - 1, kSensorHeight - 1}, target);
+}
+
+void ReadOutRegion(const SkyScene& scene, const CameraSettings& s, std::uint32_t frameIndex,
+                   const Box& sensorBox, std::uint8_t* target) {
     const int w = s.width;
     const int h = s.height;
     if (w <= 0 || h <= 0)
@@ -91,7 +101,7 @@ void ReadOutFrame(const SkyScene& scene, const CameraSettings& s, std::uint32_t 
         }
     }
 
-    Random noise(MixSeed(s.seed, 0x0015E000u + frameIndex));
+    const std::uint64_t noiseSeed = MixSeed(s.seed, 0x0015E000u + frameIndex);
     // The shift is the same for every pixel, so the bilinear weights are too.
     const float floorX = std::floor(-shiftX);
     const float floorY = std::floor(-shiftY);
@@ -105,11 +115,25 @@ void ReadOutFrame(const SkyScene& scene, const CameraSettings& s, std::uint32_t 
     for (int c = 0; c < scene.Channels(); ++c)
         planes[c] = scene.Plane(blurLevel, c);
 
+    // The window columns whose samples (sensor columns sx and sx + 1, held
+    // inside the sensor) touch the box.
+    const int firstColumn = sensorBox.x0 <= 1 ? 0 : std::max(0, sensorBox.x0 - 1 - offsetX);
+    const int lastColumn =
+        sensorBox.x1 >= kSensorWidth - 2 ? w - 1 : std::min(w - 1, sensorBox.x1 - offsetX);
+    if (firstColumn > lastColumn)
+        return;
+    const int x0 = s.hflip ? w - 1 - lastColumn : firstColumn;
+    const int x1 = s.hflip ? w - 1 - firstColumn : lastColumn;
+
     for (int y = 0; y < h; ++y) {
         const int windowRow = s.vflip ? h - 1 - y : y;
         const int sy = std::clamp(offsetY + windowRow, 0, kSensorHeight - 2);
+        if (sy + 1 < sensorBox.y0 || sy > sensorBox.y1)
+            continue;
         const float row = kBiasDn + rowOffset[static_cast<std::size_t>(y)];
-        for (int x = 0; x < w; ++x) {
+        Random noise(MixSeed(noiseSeed, static_cast<std::uint64_t>(y)));
+        noise.Skip(static_cast<std::uint64_t>(x0));
+        for (int x = x0; x <= x1; ++x) {
             const int windowColumn = s.hflip ? w - 1 - x : x;
             const int sx = std::clamp(offsetX + windowColumn, 0, kSensorWidth - 2);
             const float* p = planes[ChannelAt(scene.Colour(), x, y)] +

@@ -17,4 +17,11 @@ namespace orbicap::sim {
 void ReadOutFrame(const SkyScene& scene, const CameraSettings& settings, std::uint32_t frameIndex,
                   std::uint8_t* target);
 
+// Reads out again only the pixels that see the scene inside sensorBox, and
+// gives them exactly what ReadOutFrame would (every row has its own noise
+// sequence), so a frame whose scene changed only there can be brought up to
+// date for the price of that region.
+void ReadOutRegion(const SkyScene& scene, const CameraSettings& settings, std::uint32_t frameIndex,
+                   const Box& sensorBox, std::uint8_t* target);
+
 } // namespace orbicap::sim

@@ -34,12 +34,22 @@ SimModel ModelOf(const char* value) {
     return SimModel::Qhy5vMono;
 }
 
+SceneKind SceneOf(const char* value) {
+    const std::string name = value ? value : "";
+    if (name == "star")
+        return SceneKind::Star;
+    if (name == "sun")
+        return SceneKind::Sun;
+    return SceneKind::Planet;
+}
+
 } // namespace
 
 SimKnobs ReadSimKnobs() {
     SimKnobs knobs;
     knobs.noCamera = FlagSet("ORBICAP_SIM_NO_CAMERA");
     knobs.model = ModelOf(std::getenv("ORBICAP_SIM_MODEL"));
+    knobs.scene = SceneOf(std::getenv("ORBICAP_SIM_SCENE"));
     if (auto seed = NumberOf("ORBICAP_SIM_SEED"))
         knobs.seed = *seed;
     knobs.stamp = FlagSet("ORBICAP_SIM_STAMP");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SceneKind.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -10,8 +12,10 @@ enum class SimModel { Qhy5vMono, Qhy5vColour, MagZeroMono, MagZeroColour };
 // The environment variables that steer the simulator, read when the camera is
 // opened so that a test can change them and open the camera again.
 struct SimKnobs {
-    bool noCamera = false;                   // ORBICAP_SIM_NO_CAMERA=1
-    SimModel model = SimModel::Qhy5vMono;    // ORBICAP_SIM_MODEL
+    bool noCamera = false;                // ORBICAP_SIM_NO_CAMERA=1
+    SimModel model = SimModel::Qhy5vMono; // ORBICAP_SIM_MODEL
+    // An unknown name falls back to the planet, the scene every user expects.
+    SceneKind scene = SceneKind::Planet;     // ORBICAP_SIM_SCENE: planet, star, sun
     std::uint64_t seed = 0x5EED0F0B1CA9ULL;  // ORBICAP_SIM_SEED
     bool stamp = false;                      // ORBICAP_SIM_STAMP=1
     std::optional<std::uint64_t> stallAfter; // ORBICAP_SIM_STALL_AFTER=N

@@ -29,7 +29,7 @@ protected:
     static void ClearKnobs() {
         for (const char* name :
              {"ORBICAP_SIM_NO_CAMERA", "ORBICAP_SIM_MODEL", "ORBICAP_SIM_SEED", "ORBICAP_SIM_STAMP",
-              "ORBICAP_SIM_STALL_AFTER", "ORBICAP_SIM_UNPACED"})
+              "ORBICAP_SIM_STALL_AFTER", "ORBICAP_SIM_UNPACED", "ORBICAP_SIM_SCENE"})
             unsetenv(name);
     }
 

@@ -107,7 +107,7 @@ TEST_P(SimSizeTest, FillsExactlyTheWindowInItsDepth) {
     const SizeCase c = GetParam();
     SetKnob("ORBICAP_SIM_UNPACED", "1");
     ASSERT_EQ(driver.openUSB(0), 1);
-    Configure(c.width, c.height, c.bits, 10);
+    Configure(c.width, c.height, c.bits, 100, 10); // the program's start settings
     const std::size_t bytes =
         static_cast<std::size_t>(c.deliveredWidth) * c.deliveredHeight * (c.bits == 10 ? 2 : 1);
     constexpr std::size_t kGuard = 4096;

@@ -8,6 +8,7 @@ orbicap_add_test(sim_driver_tests
     ${CMAKE_CURRENT_LIST_DIR}/SimBindingTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SimExposureTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SimPictureTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SimSceneTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SimDemosaicTest.cpp
   LIBS orbicap_capture)
 add_dependencies(sim_driver_tests qhy5v_sim qhy5v_incomplete)
