@@ -17,11 +17,10 @@ std::set<std::string> BoundSlots(const DriverFunctions& f) {
     return bound;
 }
 
-// The required functions and the optional ones the simulator answers.
 std::set<std::string> AbiNames() {
     return {
 #define ORBICAP_NAME(fn) #fn,
-        ORBICAP_DRIVER_FUNCTIONS(ORBICAP_NAME) ORBICAP_OPTIONAL_DRIVER_FUNCTIONS(ORBICAP_NAME)
+        ORBICAP_DRIVER_FUNCTIONS(ORBICAP_NAME)
 #undef ORBICAP_NAME
     };
 }
