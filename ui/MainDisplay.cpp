@@ -78,23 +78,25 @@ void TForm1::ApplyHistogramPlot(const HistogramPlot& plot) {
 }
 
 void TForm1::_BLACKChange() {
-    // Setting the position raises the change again, so the slider walks
-    // down one step per event until it is below the white one.
-    if (black_->Position() >= white_->Position() && black_->Position() > 0) {
-        black_->SetPosition(black_->Position() - 1);
+    // Moved onto or past the white slider, it comes to rest one step below;
+    // setting that position raises this handler once more, with the level.
+    const int settled = SettleBlackSlider(black_->Position(), white_->Position());
+    if (settled != black_->Position()) {
+        black_->SetPosition(settled);
         return;
     }
     if (ctx_.Display)
-        ctx_.Display->BlackLevel = black_->Position();
+        ctx_.Display->BlackLevel = settled;
 }
 
 void TForm1::_WHITEChange() {
-    if (white_->Position() <= black_->Position() && white_->Position() < 255) {
-        white_->SetPosition(white_->Position() + 1);
+    const int settled = SettleWhiteSlider(white_->Position(), black_->Position());
+    if (settled != white_->Position()) {
+        white_->SetPosition(settled);
         return;
     }
     if (ctx_.Display)
-        ctx_.Display->WhiteLevel = white_->Position();
+        ctx_.Display->WhiteLevel = settled;
 }
 
 void TForm1::Visible1Click() {

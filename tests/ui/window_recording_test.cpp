@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace orbicap {
@@ -55,7 +58,17 @@ TEST_F(WindowRecording, RecordsASerFileFromTheWindow) {
     EXPECT_TRUE(messages.empty());
     auto* report = Find<HtmlLabel>("HTMLabel1");
     EXPECT_TRUE(report->isVisible());
-    EXPECT_TRUE(report->Html().contains("Last Capture"));
+    // The window's own report template, filled in: a red bold heading and the figures.
+    QTextDocument doc;
+    doc.setHtml(report->Html());
+    const QString plain = doc.toPlainText();
+    EXPECT_TRUE(plain.contains(QRegularExpression(R"(Duration: \d+\.\d s)")))
+        << plain.toStdString();
+    EXPECT_TRUE(plain.contains(QRegularExpression(R"(FPS: \d+\.\d)"))) << plain.toStdString();
+    const QTextCursor heading = doc.find(QStringLiteral("Last Capture"));
+    ASSERT_FALSE(heading.isNull()) << plain.toStdString();
+    EXPECT_EQ(heading.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(heading.charFormat().foreground().color(), QColor(255, 0, 0));
     EXPECT_TRUE(Find<GlassButton>("CancelButton")->isHidden());
     EXPECT_FALSE(capture->isHidden());
     window->close();
