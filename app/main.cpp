@@ -1,7 +1,7 @@
 #include "ui/Main.h"
 #include "capture/CMOSDLL32.h"
 #include "platform/EventDispatcher.h"
-#include "ui/AppContext.h"
+#include "session/AppContext.h"
 #include "ui/DoubleInst.h"
 #include "ui/SignalBridge.h"
 #include "ui/SplashScreen.h"

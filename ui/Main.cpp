@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "session/Session.h"
 
 #include "capture/CameraControls.h"
 #include "capture/Messages.h"
@@ -87,13 +88,12 @@ TForm1::StartResult TForm1::Startup() {
     TVideoCapture& capture = ctx_.CaptureThread;
     ExposureScale = 1;
     about_ = new About(this);
-    if (!ctx_.Camera.LoadCameraLibrary(options_.DriverPath)) {
+    if (!BindDriver(ctx_, options_.DriverPath)) {
         std::fprintf(stderr, "%s\n", ctx_.Camera.Error().c_str());
         Message(QStringLiteral("Error loading QHY5VDLL.DLL... Program Ending"));
         stopped_ = true; // nothing was read, so nothing is saved
         return StartResult::LibraryFailed;
     }
-    ctx_.BindDriverFunctions();
     FrameFlow& flow = *ctx_.Flow;
     flow.Inputs = [this] { return CurrentInputs(); };
     flow.Paint = [this] { RefreshDisplay(); };
@@ -161,7 +161,7 @@ TForm1::StartResult TForm1::Startup() {
     naming_.PrepareNameWindow(CaptureFileName.toStdString());
     form5_->BaseName = QString::fromStdString(naming_.BaseName);
 
-    if (!capture.OpenCamera()) {
+    if (!OpenCamera(ctx_)) {
         Message(QStringLiteral("NO CAMERA!"));
         SaveAndStop();
         return StartResult::NoCamera;
@@ -170,17 +170,14 @@ TForm1::StartResult TForm1::Startup() {
 
     if (splash_)
         splash_->SetStatus(QStringLiteral("CONNECTED"));
-    ctx_.Camera.SetDigitalGain(kDigitalGain1x);
-    ctx_.Camera.SetCompanding(0);
+    PrepareCamera(ctx_);
     if (splash_)
         splash_->SetConnected();
     QCoreApplication::processEvents();
     Pause(options_.ConnectPauseMs);
 
     zoom100_->setChecked(true);
-    capture.ExtraSetting = 128;
-    capture.MainWindowHandle = ctx_.Flow.get();
-    capture.Resume();
+    StartCapture(ctx_);
     timer1_.start(1000);
 
     if (splash_)
@@ -221,16 +218,12 @@ void TForm1::SaveAndStop() {
         return;
     stopped_ = true;
     timer1_.stop();
-    ctx_.Recorder.Running = false;
-    if (started_)
-        WriteExitSettings(ctx_.Settings, ctx_.Saved);
-    if (confText_)
-        confText_->hide();
-    ctx_.CaptureThread.Stop();
-    // A recording still open is closed properly: a complete file, not a
-    // truncated one.
-    if (ctx_.Recorder.IsRecording())
-        ctx_.Recorder.FinishRecording();
+    Shutdown(ctx_, [this] {
+        if (started_)
+            WriteExitSettings(ctx_.Settings, ctx_.Saved);
+        if (confText_)
+            confText_->hide();
+    });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -2,7 +2,7 @@
 
 #include "recording/FileName.h"
 #include "recording/RecorderView.h"
-#include "ui/AppContext.h"
+#include "session/AppContext.h"
 
 #include <QActionGroup>
 #include <QCheckBox>

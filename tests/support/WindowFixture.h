@@ -1,8 +1,8 @@
 #pragma once
 
+#include "session/AppContext.h"
 #include "tests/support/RunUntil.h"
 #include "tests/support/SimCamera.h"
-#include "ui/AppContext.h"
 #include "ui/Main.h"
 
 #include <gtest/gtest.h>

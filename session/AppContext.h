@@ -12,7 +12,7 @@
 #include "recording/AVIExport.h"
 #include "recording/FrameFlow.h"
 #include "recording/RecordingControl.h"
-#include "ui/RelayView.h"
+#include "session/RelayView.h"
 
 #include <memory>
 
