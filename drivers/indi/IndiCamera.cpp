@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace orbicap::indi {
 
@@ -66,6 +67,7 @@ int IndiCamera::Open() {
     cache_.Clear();
     messagesShown_.clear();
     blob_ = Blob{};
+    lastFrame_.clear();
     blobCount_ = 0;
     lost_ = false;
     closing_ = false;
@@ -567,6 +569,18 @@ void IndiCamera::DeliverSingleLocked(Lock& lock) {
 void IndiCamera::FinishLocked(bool delivered) {
     if (!job_)
         return;
+    const Settings& s = job_->programmed;
+    const WindowBlock block{job_->block, s.width, s.height, s.bits >= 10};
+    if (delivered) {
+        const auto* bytes = static_cast<const std::uint8_t*>(block.data);
+        lastFrame_.assign(bytes, bytes + block.Bytes());
+        lastFrameSettings_ = s;
+    } else if (lastFrameSettings_.width == s.width && lastFrameSettings_.height == s.height &&
+               lastFrameSettings_.bits == s.bits && lastFrame_.size() == block.Bytes()) {
+        // An exposure ended early reads out what the sensor last saw, as a
+        // camera's abort does, rather than a black picture.
+        std::memcpy(block.data, lastFrame_.data(), lastFrame_.size());
+    }
     if (job_->synchronous) {
         finishedTicket_ = std::max(finishedTicket_, job_->ticket);
         finishedWithFrame_ = delivered;

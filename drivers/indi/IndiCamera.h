@@ -101,7 +101,8 @@ private:
     bool PendingLocked(std::uint64_t ticket) const;
     SensorRect FrameLocked(const Settings& s) const;
     bool UsesStreamLocked(const Settings& s) const;
-    // Releases the pending exposure, with or without a frame in its block.
+    // Releases the pending exposure: with its frame in the block, or with
+    // the newest frame at hand where it has the block's size and depth.
     void FinishLocked(bool delivered);
     void FailPendingLocked();
     void ShutdownLocked(Lock& lock);
@@ -141,6 +142,9 @@ private:
     std::optional<Job> job_;
     std::uint64_t nextTicket_ = 1;
     Blob blob_;
+    // The newest frame delivered, for an exposure that ends without one.
+    std::vector<std::uint8_t> lastFrame_;
+    Settings lastFrameSettings_;
     std::uint64_t blobCount_ = 0;
     bool open_ = false;
     bool lost_ = false;

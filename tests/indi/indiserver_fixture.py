@@ -42,14 +42,18 @@ class Server:
 
 
 @contextlib.contextmanager
-def indiserver(drivers=("indi_simulator_ccd",), startup_timeout=20):
+def indiserver(drivers=("indi_simulator_ccd",), settings=(), startup_timeout=20):
+    """settings: "DEVICE.PROPERTY.ELEMENT=VALUE" texts set before the test runs."""
     home = tempfile.mkdtemp(prefix="orbicap-indi-")
     server = None
     try:
         for _ in range(5):
             port = free_port()
             process = subprocess.Popen(
-                ["indiserver", "-p", str(port)] + list(drivers),
+                # Each server has a local socket of its own; the default one is
+                # shared by every indiserver on the machine and refuses a second.
+                ["indiserver", "-p", str(port), "-u", os.path.join(home, "indiserver.sock")]
+                + list(drivers),
                 env=dict(os.environ, HOME=home), cwd=home, start_new_session=True,
                 stdout=subprocess.DEVNULL, stderr=open(os.path.join(home, "server.log"), "w"))
             server = Server(port, process, home)
@@ -62,6 +66,9 @@ def indiserver(drivers=("indi_simulator_ccd",), startup_timeout=20):
             server = None
         if server is None:
             raise RuntimeError("indiserver did not start")
+        for setting in settings:
+            subprocess.run(["indi_setprop", "-p", str(server.port), "-t", "10", setting],
+                           check=True, timeout=30)
         yield server
     finally:
         if server is not None:
