@@ -65,8 +65,27 @@ def ser_case(binary, port, out, extra, frames, width, height, depth, failures):
     return pictures
 
 
+def device_state(port, *properties):
+    result = subprocess.run(["indi_getprop", "-p", str(port), "-t", "5"] +
+                            [f"CCD Simulator.{p}.*" for p in properties],
+                            capture_output=True, text=True, timeout=30)
+    return dict(line.split("=", 1) for line in result.stdout.splitlines() if "=" in line)
+
+
+def check_left_clean(port, failures):
+    """The program never closes the camera: unloading the driver must switch
+    the stream off, restore the polling period and disconnect the device."""
+    state = device_state(port, "CONNECTION", "POLLING_PERIOD", "CCD_VIDEO_STREAM")
+    for key, wanted in (("CONNECTION.DISCONNECT", "On"), ("POLLING_PERIOD.PERIOD_MS", "1000")):
+        check(state.get(f"CCD Simulator.{key}") == wanted, f"left behind: {key}={state}", failures)
+    # A disconnected simulator hides its stream switch; a connected one must show it off.
+    stream = state.get("CCD Simulator.CCD_VIDEO_STREAM.STREAM_ON")
+    check(stream in (None, "Off"), "the stream was left running", failures)
+
+
 def case_ser_stream(binary, port, out, failures):
     ser_case(binary, port, out, [], 200, 752, 480, 8, failures)
+    check_left_clean(port, failures)
 
 
 def case_ten_bit(binary, port, out, failures):
@@ -77,9 +96,15 @@ def case_ten_bit(binary, port, out, failures):
             values.update(struct.unpack(f"<{len(picture) // 2}H", picture))
         check(max(values) <= 1023, f"a sample of {max(values)} in 10-bit mode", failures)
         check(len(values) > 1, "every sample has the same value", failures)
+    check_left_clean(port, failures)
 
 
 def case_resolution(binary, port, out, failures):
+    # The second start on the same server, with a new window: what the first
+    # one left behind must not get in the way.
+    ser_case(binary, port, out, [], 10, 752, 480, 8, failures)
+    for old in glob.glob(out + "_*.SER"):
+        os.remove(old)
     ser_case(binary, port, out, ["--resolution", "376x240"], 20, 376, 240, 8, failures)
 
 
