@@ -23,6 +23,9 @@ constexpr double kFastPollingMs = 10;
 // A single exposure whose image has not come this long after its end is asked
 // for again: the server may have dropped it.
 constexpr milliseconds kSingleRetryMargin{3000};
+// A stream frame overdue by this much restarts the stream. Generous: a busy
+// simulator may take seconds for its first frame, and a restart starts over.
+constexpr milliseconds kStreamRestartMargin{10000};
 constexpr int kCcdInterface = 1 << 1;
 
 bool Near(double a, double b) {
@@ -177,6 +180,7 @@ void IndiCamera::Start(void* block) {
     job.programmed = settings_;
     job.ticket = nextTicket_++;
     job.afterBlob = blobCount_;
+    job.waitingSince = Clock::now();
     job_ = job;
     wake_.notify_all();
 }
@@ -193,6 +197,7 @@ int IndiCamera::ExposeNow(void* block) {
     job.ticket = nextTicket_++;
     job.afterBlob = blobCount_;
     job.synchronous = true;
+    job.waitingSince = Clock::now();
     const std::uint64_t ticket = job.ticket;
     job_ = job;
     wake_.notify_all();
@@ -351,8 +356,22 @@ void IndiCamera::ServeJobLocked(Lock& lock) {
             wake_.wait_for(lock, milliseconds(500));
             return;
         }
-        if (!DeliverStreamLocked())
-            wake_.wait(lock);
+        if (changed)
+            job_->waitingSince = Clock::now();
+        if (DeliverStreamLocked())
+            return;
+        // A stream that shows itself on but sends nothing (a camera that
+        // missed a quick off and on) is started again.
+        const Clock::time_point restartAt =
+            job_->waitingSince + milliseconds(job_->programmed.exposureMs) + kStreamRestartMargin;
+        if (Clock::now() < restartAt) {
+            wake_.wait_until(lock, restartAt);
+            return;
+        }
+        job_->waitingSince = Clock::now();
+        SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF");
+        if (PendingLocked(ticket))
+            SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_ON");
         return;
     }
     if (!job_->requested) {

@@ -81,6 +81,7 @@ private:
         std::uint64_t afterBlob = 0; // frames up to this count came before the job
         bool requested = false;      // a single exposure has been asked for
         Clock::time_point requestedAt;
+        Clock::time_point waitingSince; // for a stream frame, since then
         bool synchronous = false;
     };
     struct Blob {
