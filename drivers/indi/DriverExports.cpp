@@ -15,9 +15,8 @@ namespace {
 // A C ABI offers its callers no handle to pass back, so the camera's state has
 // to live inside the library: this accessor is the one place that holds it.
 // It is built on first use and destroyed when the library is unloaded or the
-// process ends, which switches the stream off, restores what the driver
-// changed on the device and disconnects, since the program never calls
-// closeUSB.
+// process ends, which switches the stream off, restores the polling period
+// and disconnects from the server, since the program never calls closeUSB.
 orbicap::indi::IndiCamera& Camera() {
     static orbicap::indi::IndiCamera camera;
     return camera;

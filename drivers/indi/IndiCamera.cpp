@@ -23,9 +23,11 @@ constexpr double kFastPollingMs = 10;
 // A single exposure whose image has not come this long after its end is asked
 // for again: the server may have dropped it.
 constexpr milliseconds kSingleRetryMargin{3000};
-// A stream frame overdue by this much restarts the stream. Generous: a busy
-// simulator may take seconds for its first frame, and a restart starts over.
-constexpr milliseconds kStreamRestartMargin{10000};
+// A stream frame overdue by this much restarts the stream: a camera whose
+// stream stalls (the 1.9.9 CCD simulator's does, now and then, at short
+// exposures) is back well within the program's stall rule.
+constexpr milliseconds kStreamRestartMargin{4000};
+constexpr milliseconds kStreamRestartPause{500};
 constexpr int kCcdInterface = 1 << 1;
 
 bool Near(double a, double b) {
@@ -74,7 +76,6 @@ int IndiCamera::Open() {
     blobCount_ = 0;
     lost_ = false;
     closing_ = false;
-    connectedByUs_ = false;
     streamStarted_ = false;
     savedPollingMs_.reset();
     previewLimitRaised_ = false;
@@ -114,10 +115,8 @@ int IndiCamera::Open() {
         return fail((location.device.empty() ? std::string("No camera")
                                              : "No camera \"" + location.device + "\"") +
                     " on the INDI server at " + where + "; devices seen: " + DevicesSeenLocked());
-    if (!On("CONNECTION", "CONNECT")) {
-        connectedByUs_ = true;
+    if (!On("CONNECTION", "CONNECT"))
         SetSwitchLocked(lock, "CONNECTION", "CONNECT", remaining());
-    }
     WaitLocked(lock, remaining(), [&] {
         return On("CONNECTION", "CONNECT") && Has("CCD_INFO") && Has("CCD_EXPOSURE");
     });
@@ -368,10 +367,15 @@ void IndiCamera::ServeJobLocked(Lock& lock) {
             wake_.wait_until(lock, restartAt);
             return;
         }
-        job_->waitingSince = Clock::now();
+        // Off, a pause, and on again: a quick off and on is what can leave
+        // such a stream stuck in the first place.
         SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF");
+        wake_.wait_for(lock, kStreamRestartPause, [&] { return !PendingLocked(ticket); });
+        if (!PendingLocked(ticket))
+            return;
+        SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_ON");
         if (PendingLocked(ticket))
-            SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_ON");
+            job_->waitingSince = Clock::now();
         return;
     }
     if (!job_->requested) {
@@ -621,14 +625,15 @@ void IndiCamera::ShutdownLocked(Lock& lock) {
     changed_.wait(lock, [this] { return !workerBusy_; });
     if (client_ && open_ && !lost_ && !device_.empty()) {
         // Leave the device as another client would want to find it: a stream
-        // left running keeps the server sending frames to nobody.
+        // left running keeps the server sending frames to nobody. The device
+        // itself stays connected: other clients of the server may be using
+        // it, and a camera driver that is disconnected right after a stream
+        // can die with it (the 1.9.9 CCD simulator does, now and then).
         if (streamStarted_ && On("CCD_VIDEO_STREAM", "STREAM_ON"))
             SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF", kCloseStepLimit);
         if (savedPollingMs_)
             SetNumbersLocked(lock, "POLLING_PERIOD", {{"PERIOD_MS", *savedPollingMs_}},
                              kCloseStepLimit);
-        if (connectedByUs_)
-            SetSwitchLocked(lock, "CONNECTION", "DISCONNECT", kCloseStepLimit);
     }
     std::unique_ptr<IndiClient> client = std::move(client_);
     open_ = false;

@@ -39,7 +39,8 @@ public:
     // Connects to the server, finds the camera and connects it. 1 on success;
     // 0 with the reason on stderr.
     int Open();
-    // Leaves the device as we found it and disconnects.
+    // Switches the stream off, restores the polling period and disconnects
+    // from the server; the device stays connected for other clients.
     void Close();
     const char* Description();
 
@@ -156,7 +157,6 @@ private:
     std::uint64_t finishedTicket_ = 0; // last synchronous exposure ended
     bool finishedWithFrame_ = false;
     // What this session changed on the device, to undo at close.
-    bool connectedByUs_ = false;
     bool streamStarted_ = false;
     std::optional<double> savedPollingMs_;
     bool previewLimitRaised_ = false;
