@@ -166,4 +166,9 @@ private:
     std::thread worker_;
 };
 
+template <typename Predicate>
+bool IndiCamera::WaitLocked(Lock& lock, std::chrono::milliseconds timeout, Predicate done) {
+    return changed_.wait_for(lock, timeout, [&] { return done() || lost_ || stopping_; }) && done();
+}
+
 } // namespace orbicap::indi

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -19,6 +20,12 @@ struct PropertyElement {
     bool on = false;
     std::string text;
 };
+
+// Whether a value the server shows is the one asked for, allowing for the
+// rounding of its number format.
+inline bool NearlyEqual(double shown, double wanted) {
+    return std::fabs(shown - wanted) <= 1e-6 + 1e-3 * std::fabs(wanted);
+}
 
 enum class PropertyKind { Number, Switch, Text, Other };
 enum class PropertyState { Idle, Ok, Busy, Alert };
