@@ -3,13 +3,15 @@
 // so its rate is what the INDI transport delivers on this machine.
 //
 //   indi_stream_counter HOST PORT DEVICE SECONDS WIDTH HEIGHT
-// prints "frames N seconds S cpu C" (C: processor seconds of this process
-// while counting).
+// prints "frames N seconds S cpu C gap G" (C: processor seconds of this
+// process while counting; G: the longest wait between two frames, in ms, which
+// tells a stalled camera from a slow transport).
 #include <libindi/baseclient.h>
 #include <libindi/basedevice.h>
 #include <libindi/indiproperty.h>
 #include <libindi/indipropertyblob.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -42,12 +44,20 @@ public:
         INDI::PropertyBlob blobs(property);
         for (const auto& blob : blobs)
             if (std::string(blob.getFormat()).rfind(".stream", 0) == 0 &&
-                static_cast<std::size_t>(blob.getBlobLen()) == frameBytes_)
+                static_cast<std::size_t>(blob.getBlobLen()) == frameBytes_) {
+                const auto now = std::chrono::steady_clock::now();
+                if (frames_ > 0)
+                    longestGap_ = std::max(longestGap_, now - last_);
+                last_ = now;
                 frames_.fetch_add(1);
+            }
     }
 
     std::atomic<bool> seen_{false};
     std::atomic<long> frames_{0};
+    // Written on the socket thread only; read after the count has ended.
+    std::chrono::steady_clock::duration longestGap_{};
+    std::chrono::steady_clock::time_point last_{};
 
 private:
     std::string device_;
@@ -84,6 +94,9 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double cpu = CpuSeconds() - cpuStart;
     counter.disconnectServer();
-    std::printf("frames %ld seconds %.3f cpu %.3f\n", frames, elapsed, cpu);
+    std::printf(
+        "frames %ld seconds %.3f cpu %.3f gap %lld\n", frames, elapsed, cpu,
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(counter.longestGap_).count()));
     return frames > 0 ? 0 : 1;
 }
