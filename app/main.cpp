@@ -1,5 +1,6 @@
 #include "ui/Main.h"
 #include "capture/CMOSDLL32.h"
+#include "capture/IndiOption.h"
 #include "platform/EventDispatcher.h"
 #include "session/AppContext.h"
 #include "ui/DoubleInst.h"
@@ -9,6 +10,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char** argv) {
     orbicap::PreferQtEventDispatcher();
@@ -22,6 +25,12 @@ int main(int argc, char** argv) {
                                     QStringLiteral("Camera driver library to load."),
                                     QStringLiteral("PATH"));
     parser.addOption(driver);
+    const QCommandLineOption indi(
+        QStringLiteral("indi"),
+        QStringLiteral("Camera on an INDI server (port 7624 unless given; "
+                       "the first camera unless DEVICE is given)."),
+        QStringLiteral("HOST[:PORT][/DEVICE]"));
+    parser.addOption(indi);
     parser.process(app);
 
     orbicap::InstanceLock instance;
@@ -38,6 +47,15 @@ int main(int argc, char** argv) {
     orbicap::StartupOptions options;
     options.DriverPath = orbicap::ChooseDriverPath(
         parser.value(driver).toStdString(), QApplication::applicationDirPath().toStdString());
+    if (parser.isSet(indi)) {
+        const auto target = orbicap::ParseIndiTarget(parser.value(indi).toStdString());
+        if (!target) {
+            std::fprintf(stderr, "orbicap: --indi takes HOST[:PORT][/DEVICE]\n");
+            return 2;
+        }
+        options.DriverPath =
+            orbicap::UseIndiTarget(*target, QApplication::applicationDirPath().toStdString());
+    }
     orbicap::TForm1 window(context, options, &splash);
     const orbicap::SignalBridge signalBridge([&window] { window.close(); });
     if (window.Startup() != orbicap::TForm1::StartResult::Running)

@@ -322,9 +322,16 @@ def memory_row(build, folder):
     return row
 
 
+def indi_row(build, folder):
+    import indi_stream_row
+    row = Row("indi_stream", indi_stream_row.TARGET, higher_is_better=True)
+    row.ratio, row.note, row.skipped = indi_stream_row.measure(build, folder)
+    return row
+
+
 ALL = ["intake8", "intake10", "display_z100", "display_z200", "display_z400", "display_z25",
-       "display_z50", "display_refresh_z400", "histogram", "ser_record", "ser_record16", "fits16_record", "avi_record",
-       "queue_memory"]
+       "display_z50", "display_refresh_z400", "histogram", "ser_record", "ser_record16",
+       "fits16_record", "avi_record", "queue_memory", "indi_stream"]
 
 
 def main():
@@ -348,6 +355,7 @@ def main():
             "fits16_record": lambda: fits_row(args.build, folder),
             "avi_record": lambda: avi_row(args.build, folder),
             "queue_memory": lambda: memory_row(args.build, folder),
+            "indi_stream": lambda: indi_row(args.build, folder),
         }
         for name in ALL:
             if name in e2e and name in wanted:

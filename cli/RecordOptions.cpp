@@ -1,5 +1,7 @@
 #include "RecordOptions.h"
 
+#include "capture/IndiOption.h"
+
 namespace orbicap {
 
 namespace {
@@ -31,6 +33,8 @@ const char* RecordUsage() {
            "  --overlay               stamp the date and time into AVI and BMP frames\n"
            "  --driver PATH           camera driver library (default: ORBICAP_DRIVER, else the\n"
            "                          simulator)\n"
+           "  --indi HOST[:PORT][/DEVICE]  a camera on an INDI server (default port 7624,\n"
+           "                          default device the first camera)\n"
            "  --stats                 print resident memory before and at the peak of the\n"
            "                          recording (bytes)\n"
            "  --help                  this text\n"
@@ -116,6 +120,10 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             }
         } else if (a == "--driver") {
             o.Driver = v->toStdString();
+        } else if (a == "--indi") {
+            if (!ParseIndiTarget(v->toStdString()))
+                return fail(QStringLiteral("--indi takes HOST[:PORT][/DEVICE]"));
+            o.Indi = v->toStdString();
         } else {
             return fail(QStringLiteral("unknown option '%1'").arg(a));
         }

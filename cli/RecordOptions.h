@@ -21,6 +21,7 @@ struct RecordOptions {
     bool Color = false;
     bool Overlay = false;
     std::string Driver;
+    std::string Indi; // HOST[:PORT][/DEVICE]: the INDI driver on that server
     // Print the resident memory before and at the peak of the recording.
     bool Stats = false;
 };

@@ -1,3 +1,4 @@
+#include "capture/IndiOption.h"
 #include "cli/HeadlessRecorder.h"
 #include "cli/RecordOptions.h"
 #include "platform/EventDispatcher.h"
@@ -21,6 +22,10 @@ int main(int argc, char** argv) {
                      orbicap::RecordUsage());
         return 2;
     }
-    return orbicap::RunHeadlessRecording(*parsed.Options,
-                                         QCoreApplication::applicationDirPath().toStdString());
+    orbicap::RecordOptions options = *parsed.Options;
+    const std::string executableDir = QCoreApplication::applicationDirPath().toStdString();
+    if (!options.Indi.empty())
+        options.Driver =
+            orbicap::UseIndiTarget(*orbicap::ParseIndiTarget(options.Indi), executableDir);
+    return orbicap::RunHeadlessRecording(options, executableDir);
 }

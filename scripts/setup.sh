@@ -11,6 +11,7 @@ packages=(
   ffmpeg fitsverify python3 python3-numpy python3-astropy
   xvfb xauth python3-xlib fonts-liberation fonts-dejavu-core
   clang-format
+  libindi-dev indi-bin libcfitsio-dev zlib1g-dev
 )
 
 missing=()

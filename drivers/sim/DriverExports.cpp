@@ -109,20 +109,20 @@ void bufferCopy(const void* source, void* destination, int bytes) {
 }
 
 void debayerImage(const unsigned char* frame, unsigned char* destination, int width, int height) {
-    orbicap::sim::DemosaicToBgr(frame, destination, width, height);
+    orbicap::drivers::DemosaicToBgr(frame, destination, width, height);
 }
 
 void debayerImageW(const unsigned short* frame, unsigned char* destination, int width, int height) {
-    orbicap::sim::DemosaicWordsToBgr(frame, destination, width, height);
+    orbicap::drivers::DemosaicWordsToBgr(frame, destination, width, height);
 }
 
 void debayerImageFITBYTE(const unsigned char* frame, unsigned char* buffer, int width, int height) {
-    orbicap::sim::DemosaicToPlanes(frame, buffer, width, height);
+    orbicap::drivers::DemosaicToPlanes(frame, buffer, width, height);
 }
 
 void debayerImageFITWORD(const unsigned short* frame, unsigned short* buffer, int width,
                          int height) {
-    orbicap::sim::DemosaicWordsToPlanes(frame, buffer, width, height);
+    orbicap::drivers::DemosaicWordsToPlanes(frame, buffer, width, height);
 }
 
 const char* DriverDescription(void) {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace orbicap::sim {
+namespace orbicap::drivers {
 
 // Bilinear demosaicing of an RGGB mosaic (red at even row, even column).
 // Output rows follow the input rows. Borders are filled by mirroring the
@@ -22,4 +22,4 @@ void DemosaicToPlanes(const std::uint8_t* mosaic, std::uint8_t* planes, int widt
 void DemosaicWordsToPlanes(const std::uint16_t* mosaic, std::uint16_t* planes, int width,
                            int height);
 
-} // namespace orbicap::sim
+} // namespace orbicap::drivers

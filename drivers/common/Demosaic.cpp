@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace orbicap::sim {
+namespace orbicap::drivers {
 
 namespace {
 
@@ -194,4 +194,4 @@ void DemosaicWordsToPlanes(const std::uint16_t* mosaic, std::uint16_t* planes, i
     ToPlanes(mosaic, planes, width, height);
 }
 
-} // namespace orbicap::sim
+} // namespace orbicap::drivers
