@@ -69,12 +69,23 @@ def image_widget_box(pixels):
     """Where the live image lies in the window: the live view of a night sky
     is the one large dark area of the window, whatever the fonts and the
     window manager make of the layout around it."""
-    dark = (pixels[:, :, :3] < 40).all(axis=2)
+    dark = (pixels[:, :, :3] < 100).all(axis=2)
     rows = numpy.flatnonzero(dark.sum(axis=1) > 500)
     cols = numpy.flatnonzero(dark.sum(axis=0) > 300)
     if len(rows) == 0 or len(cols) == 0:
         return None
     return rows[0], rows[-1] + 1, cols[0], cols[-1] + 1
+
+
+def live_image(dpy, window):
+    """The pixels of the live image alone (height x width x 3), or None when
+    the window shows no image-sized dark area."""
+    pixels = grab_window(dpy, window)
+    box = image_widget_box(pixels)
+    if box is None:
+        return None
+    top, bottom, left, right = box
+    return pixels[top:bottom, left:right, :3]
 
 
 def main():
