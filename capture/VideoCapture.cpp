@@ -106,7 +106,10 @@ void TVideoCapture::Execute(std::stop_token stop) {
         camera_.KeepLentBlock(std::move(readyFrame_->Data));
     readyFrame_.reset();
     acquireFrame_.reset();
+    const bool failed = !FailureMessage().empty();
     stopped_ = true;
+    if (failed) // last, so that whoever hears of it finds the thread stopped
+        Post(WM_CAPTUREFAILED);
 }
 
 void TVideoCapture::Fail(const std::string& reason) {
@@ -115,11 +118,8 @@ void TVideoCapture::Fail(const std::string& reason) {
         queue_.AppendFrame(std::move(readyFrame_));
         PostFrameReady();
     }
-    {
-        std::lock_guard guard(failureLock_);
-        failure_ = reason;
-    }
-    Post(WM_CAPTUREFAILED);
+    std::lock_guard guard(failureLock_);
+    failure_ = reason;
 }
 
 std::string TVideoCapture::FailureMessage() const {

@@ -34,7 +34,17 @@ function(orbicap_collect_links target out_var)
   set(${out_var} ${seen} PARENT_SCOPE)
 endfunction()
 
+# Only the AVI layer and what records files may pull in FFmpeg.
+set(ORBICAP_NO_FFMPEG_TARGETS orbicap_platform orbicap_capture orbicap_pipeline)
+
 function(orbicap_check_layering)
+  foreach(target IN LISTS ORBICAP_NO_FFMPEG_TARGETS)
+    set(links "")
+    orbicap_collect_links(${target} links)
+    if("PkgConfig::LIBAV" IN_LIST links)
+      message(FATAL_ERROR "${target} links FFmpeg; only orbicap_avi may")
+    endif()
+  endforeach()
   foreach(target IN LISTS ORBICAP_HEADLESS_TARGETS)
     if(NOT TARGET ${target})
       continue()

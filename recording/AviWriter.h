@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AviLayer.h"
+#include "avi/AviLayer.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/AviLayer.h"
+#include "avi/AviLayer.h"
 
 #include "avi_support.h"
 

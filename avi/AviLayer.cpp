@@ -1,4 +1,4 @@
-#include "platform/AviLayer.h"
+#include "avi/AviLayer.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
