@@ -49,7 +49,7 @@ TEST(IndiAddress, CommandLineTarget) {
     const Case cases[] = {
         {"localhost", true, "localhost", ""},
         {"localhost:7625", true, "localhost:7625", ""},
-        {"raspberrypi.local/QHY CCD QHY5-II-M", true, "raspberrypi.local", "QHY CCD QHY5-II-M"},
+        {"telescope.local/Mono Camera 2", true, "telescope.local", "Mono Camera 2"},
         {"pi:7624/Cam/with/slashes", true, "pi:7624", "Cam/with/slashes"},
         {"", false, "", ""},
         {"/CCD Simulator", false, "", ""},
