@@ -17,11 +17,16 @@ using TestApplication = QGuiApplication;
 using TestApplication = QCoreApplication;
 #endif
 
-#if defined(__SANITIZE_ADDRESS__)
 // Tests of the capture thread's failure path ask for a frame block no
 // allocator can give; it must come back as an exception, as it does without
-// the sanitizer.
+// a sanitizer.
+#if defined(__SANITIZE_ADDRESS__)
 extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1";
+}
+#endif
+#if defined(__SANITIZE_THREAD__)
+extern "C" const char* __tsan_default_options() {
     return "allocator_may_return_null=1";
 }
 #endif
