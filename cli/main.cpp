@@ -2,13 +2,19 @@
 #include "cli/RecordOptions.h"
 #include "platform/EventDispatcher.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     orbicap::PreferQtEventDispatcher();
-    QCoreApplication app(argc, argv);
+    // The overlay measures and draws text, which needs a QGuiApplication; the
+    // offscreen platform gives it one without a display. A platform the user
+    // chose is left alone.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const orbicap::ParseResult parsed = orbicap::ParseRecordOptions(arguments);
