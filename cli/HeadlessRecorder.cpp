@@ -37,6 +37,8 @@ void InstallInterruptHandlers() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a dropped remote session must finish the file too.
+    sigaction(SIGHUP, &action, nullptr);
     // A file-size limit must show as a write error, not end the process.
     std::signal(SIGXFSZ, SIG_IGN);
 }
