@@ -202,9 +202,19 @@ int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
     stream->avg_frame_rate = rate;
     stream->r_frame_rate = rate;
 
-    file->Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    file->Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const bool created = file->Fd >= 0;
+    if (!created && errno == EEXIST)
+        file->Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (file->Fd < 0)
         return Fail(what + std::strerror(errno));
+    // A file that never got its header holds nothing and would take the next
+    // recording number; one that was there before is left where it is.
+    auto abandon = [&](std::string text) {
+        if (created)
+            ::unlink(fileName.c_str());
+        return Fail(std::move(text));
+    };
     constexpr int kIoBufferBytes = 64 * 1024; // header pieces and index entries
     auto* ioBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
     if (ioBuffer != nullptr)
@@ -212,7 +222,7 @@ int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
                                                &File::Write, &File::Seek);
     if (file->Context->pb == nullptr) {
         av_free(ioBuffer);
-        return Fail(what + "out of memory");
+        return abandon(what + "out of memory");
     }
     file->Context->pb->direct = 1;
 
@@ -223,9 +233,9 @@ int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
     rc = avformat_write_header(file->Context, &options);
     av_dict_free(&options);
     if (rc < 0)
-        return Fail(what + "header not written (" + AvErrorText(rc) + ")");
+        return abandon(what + "header not written (" + AvErrorText(rc) + ")");
     if (file->Context->pb->error < 0)
-        return Fail(what + AvErrorText(file->Context->pb->error));
+        return abandon(what + AvErrorText(file->Context->pb->error));
 
     const int handle = nextHandle_;
     nextHandle_ = nextHandle_ == std::numeric_limits<int>::max() ? 0 : nextHandle_ + 1;

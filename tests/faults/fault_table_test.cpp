@@ -374,6 +374,8 @@ const Case kCases[] = {
     {"FullTmpfsAvi", "avi", Fault::SmallTmpfs, 0, 1, kNoSpaceMessage},
     {"FullTmpfsFit", "fit", Fault::SmallTmpfs, 0, 1, kNoSpaceMessage},
     {"FullTmpfsBmp", "bmp", Fault::SmallTmpfs, 0, 1, kNoSpaceMessage},
+    {"NoRoomAtStartSer", "ser", Fault::NoRoomAtStart, 0, 1, "Error opening AVI/SER file", false},
+    {"NoRoomAtStartAvi", "avi", Fault::NoRoomAtStart, 0, 1, "Error opening AVI/SER file", false},
     {"NoRoomAtStartFit", "fit", Fault::NoRoomAtStart, 0, 1, kFileSizeMessage, false},
     {"NoRoomAtStartBmp", "bmp", Fault::NoRoomAtStart, 0, 1, kFileSizeMessage, false},
     {"FolderMovedFit", "fit", Fault::FolderMoved, 0, 1, "No such file or directory"},
