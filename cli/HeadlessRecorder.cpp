@@ -82,6 +82,8 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     TAVIExport recorder(queue, capture, camera, view);
     recorder.ColorCamera = options.Color;
     recorder.OverlayVisible = options.Overlay;
+    if (options.QueueLimitMb)
+        recorder.QueueBudgetBytes = static_cast<std::uint64_t>(*options.QueueLimitMb) << 20;
     RecordingControl control(recorder, capture, queue, camera, view);
     FrameFlow flow(queue, capture, recorder, camera.bufferCopy);
     flow.Inputs = [] {

@@ -31,6 +31,8 @@ const char* RecordUsage() {
            "  --overlay               stamp the date and time into AVI and BMP frames\n"
            "  --driver PATH           camera driver library (default: ORBICAP_DRIVER, else the\n"
            "                          simulator)\n"
+           "  --queue-limit MB        end the recording when frames waiting for the disk take\n"
+           "                          more than MB megabytes (default: half the memory)\n"
            "  --stats                 print resident memory before and at the peak of the\n"
            "                          recording (bytes)\n"
            "  --help                  this text\n"
@@ -114,6 +116,11 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             } else {
                 return fail(QStringLiteral("--resolution is 752x480, 376x240 or 400x400"));
             }
+        } else if (a == "--queue-limit") {
+            const auto n = ParseInt(*v, 1, 16'777'216);
+            if (!n)
+                return fail(QStringLiteral("--queue-limit takes megabytes from 1 to 16777216"));
+            o.QueueLimitMb = *n;
         } else if (a == "--driver") {
             o.Driver = v->toStdString();
         } else {

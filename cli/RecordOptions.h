@@ -21,6 +21,9 @@ struct RecordOptions {
     bool Color = false;
     bool Overlay = false;
     std::string Driver;
+    // Megabytes the frame queue may hold before the recording is ended;
+    // unset: half of the physical memory.
+    std::optional<int> QueueLimitMb;
     // Print the resident memory before and at the peak of the recording.
     bool Stats = false;
 };

@@ -5,6 +5,7 @@
 #include "recording/FileName.h"
 #include "recording/Fits.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orbicap {
@@ -23,8 +24,8 @@ QString MemoryText(std::uint64_t bytes) {
 
 TAVIExport::TAVIExport(FrameQueue& queue, TVideoCapture& capture, const CMOSDLL32& camera,
                        RecorderView& view, const TickSource& ticks, std::int64_t aviPartLimit)
-    : FreeMemory(FreePhysicalMemory), queue_(queue), capture_(capture), camera_(camera),
-      view_(view), ticks_(ticks), avi_(aviPartLimit),
+    : FreeMemory(FreePhysicalMemory), QueueBudgetBytes(TotalPhysicalMemory() / 2), queue_(queue),
+      capture_(capture), camera_(camera), view_(view), ticks_(ticks), avi_(aviPartLimit),
       fitsBuffer_(std::make_unique<std::uint8_t[]>(kFitsBufferBytes)) {}
 
 TAVIExport::~TAVIExport() {
@@ -35,6 +36,7 @@ TAVIExport::~TAVIExport() {
 void TAVIExport::ResetForStart() {
     error_.clear();
     files_.clear();
+    queueBudgetReached_ = false;
 }
 
 bool TAVIExport::StartRecording(const std::string& fileName, int width, int height, bool is16Bit) {
@@ -83,6 +85,7 @@ void TAVIExport::RecordStep() {
             queue_.DropOldestFrame();
         return;
     }
+    CheckQueueBudget();
     switch (StoreFrame()) {
     case StoreResult::QueueEmpty:
         return; // nothing stored, nothing counted
@@ -108,6 +111,22 @@ void TAVIExport::RecordStep() {
     UpdateInfo(false);
 }
 
+void TAVIExport::CheckQueueBudget() {
+    if (queueBudgetReached_ || queue_.Bytes() <= QueueBudgetBytes)
+        return;
+    // No frame the camera delivered so far is lost: the recording ends as
+    // Cancel ends it, but only after the frames queued now are stored. Those
+    // that arrive meanwhile are released at the end. The free-memory check
+    // above still ends it sooner if memory runs out while they are stored.
+    queueBudgetReached_ = true;
+    const auto queued = static_cast<std::int32_t>(queue_.Length());
+    FrameLimit = FrameLimit > 0 ? std::min(FrameLimit, queued) : queued;
+    error_ = "Recording stopped: the frame queue passed its queue limit of " +
+             MemoryText(QueueBudgetBytes).toStdString() +
+             " MB because storage cannot keep up with the camera. The " +
+             std::to_string(queue_.Length()) + " frames queued by then were stored first.";
+}
+
 bool TAVIExport::MemoryRunningLow() {
     const Tick now = ticks_.Now();
     if (!TickAfter(now, lastMemoryCheck_ + kMemoryCheckIntervalMs))
@@ -121,8 +140,12 @@ void TAVIExport::UpdateInfo(bool force) {
     if (!force && !TickAfter(now, lastInfo_ + kInfoIntervalMs))
         return;
     lastInfo_ = now;
-    view_.SetInfoText(QStringLiteral("Queue: %1 frames, free memory %2 MB")
+    const std::uint64_t queued = queue_.Bytes();
+    const std::uint64_t percent = QueueBudgetBytes ? queued * 100 / QueueBudgetBytes : 100;
+    view_.SetInfoText(QStringLiteral("Queue: %1 frames, %2% of its %3 MB limit, free memory %4 MB")
                           .arg(queue_.Length())
+                          .arg(static_cast<qulonglong>(percent))
+                          .arg(MemoryText(QueueBudgetBytes))
                           .arg(MemoryText(FreeMemory())));
 }
 
@@ -233,6 +256,12 @@ void TAVIExport::EndRecording() {
     FinishRecording(); // also clears the capture thread's Recording flag
     ShowLastCapture();
     FrameLimit = 0;
+    if (queueBudgetReached_) {
+        // What arrived after the limit was passed is not stored; the window
+        // thread would otherwise release it only one frame per new frame.
+        while (queue_.FrameQueueHead())
+            queue_.DropOldestFrame();
+    }
     if (!error_.empty())
         view_.ReportError(QString::fromStdString(error_));
 }

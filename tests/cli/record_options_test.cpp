@@ -6,10 +6,10 @@ namespace orbicap {
 namespace {
 
 TEST(RecordOptions, ReadsEveryOption) {
-    const ParseResult r =
-        ParseRecordOptions({"--out", "/tmp/x/CAPTURE", "--format", "FIT", "--seconds", "30",
-                            "--exposure", "20", "--gain", "40", "--resolution", "400x400",
-                            "--ten-bit", "--color", "--overlay", "--driver", "/opt/lib.so"});
+    const ParseResult r = ParseRecordOptions(
+        {"--out", "/tmp/x/CAPTURE", "--format", "FIT", "--seconds", "30", "--exposure", "20",
+         "--gain", "40", "--resolution", "400x400", "--ten-bit", "--color", "--overlay", "--driver",
+         "/opt/lib.so", "--queue-limit", "512"});
     ASSERT_TRUE(r.Options) << r.Error;
     const RecordOptions& o = *r.Options;
     EXPECT_EQ(o.Out, "/tmp/x/CAPTURE");
@@ -21,6 +21,7 @@ TEST(RecordOptions, ReadsEveryOption) {
     EXPECT_EQ(o.Height, 400);
     EXPECT_TRUE(o.TenBit && o.Color && o.Overlay);
     EXPECT_EQ(o.Driver, "/opt/lib.so");
+    EXPECT_EQ(o.QueueLimitMb, 512);
 }
 
 TEST(RecordOptions, DefaultsToOneSerFrame) {
@@ -44,6 +45,8 @@ TEST(RecordOptions, RefusesBadArguments) {
         {"--out", "A/B", "--frames", "3", "--seconds", "2"},
         {"--out"},
         {"--out", "A/B", "--bogus"},
+        {"--out", "A/B", "--queue-limit", "0"},
+        {"--out", "A/B", "--queue-limit", "many"},
     };
     for (const QStringList& args : bad) {
         const ParseResult r = ParseRecordOptions(args);

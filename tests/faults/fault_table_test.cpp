@@ -388,6 +388,8 @@ const Case kCases[] = {
      "The camera stopped delivering frames"},
     {"CameraStalledAfterFramesAvi", "avi", Fault::StallAfterFrames, 0, 1,
      "The camera stopped delivering frames"},
+    {"QueueBudgetSer", "ser", Fault::QueueBudget, 0, 1, "queue limit of 8 MB"},
+    {"QueueBudgetAvi", "avi", Fault::QueueBudget, 0, 1, "queue limit of 8 MB"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTable, ::testing::ValuesIn(kCases),
