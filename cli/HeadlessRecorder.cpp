@@ -147,9 +147,9 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
         std::fprintf(stderr, "%s\n", refused->toLocal8Bit().constData());
         return 1;
     }
-    if (!control.RecordingFileName().isEmpty())
-        std::fprintf(stderr, "Recording %s\n",
-                     control.RecordingFileName().toLocal8Bit().constData());
+    // The file really written: an AVI recording's first part, not its name.
+    if (!recorder.FilesWritten().empty())
+        std::fprintf(stderr, "Recording %s\n", recorder.FilesWritten().front().c_str());
 
     QTimer watch;
     QElapsedTimer sinceProgress;

@@ -1,5 +1,10 @@
 #include "RecordOptions.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <climits>
+
 namespace orbicap {
 
 namespace {
@@ -10,6 +15,38 @@ std::optional<int> ParseInt(const QString& text, int min, int max) {
     if (!ok || v < min || v > max)
         return std::nullopt;
     return v;
+}
+
+// The --out value as FOLDER/NAME: an error in words, or empty. The folder
+// may be missing (the recording start reports that), but a name must follow
+// it, and the longest file made from it must fit the system's limits.
+QString CheckOut(const QString& out) {
+    const QFileInfo info(out);
+    if (out.endsWith('/') || info.isDir() || info.fileName().isEmpty() || info.fileName() == "." ||
+        info.fileName() == "..")
+        return QStringLiteral("--out needs a base name after the folder: FOLDER/NAME");
+    for (const QChar c : info.fileName())
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("--out: the base name must not contain control characters");
+    // The longest name a recording makes: NAME_00000-PART1.AVI, and six
+    // digits or more past 99999 recordings.
+    constexpr int kLongestSuffix = 20;
+    const QByteArray name = QFile::encodeName(info.fileName());
+    const QByteArray path = QFile::encodeName(out);
+    if (name.size() + kLongestSuffix > NAME_MAX || path.size() + kLongestSuffix >= PATH_MAX)
+        return QStringLiteral("--out: the name is longer than the system allows");
+    return {};
+}
+
+// Options that take a value, as --name VALUE or --name=VALUE.
+bool TakesValue(const QString& option) {
+    static const char* const kNames[] = {"--out",        "--format",   "--frames",
+                                         "--seconds",    "--exposure", "--gain",
+                                         "--resolution", "--driver",   "--queue-limit"};
+    for (const char* name : kNames)
+        if (option == QLatin1String(name))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -49,12 +86,22 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
         return result;
     };
     for (int i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
+        const QString& typed = arguments[i];
+        // --name=VALUE gives the value in the same argument.
+        const qsizetype equals = typed.startsWith("--") ? typed.indexOf('=') : -1;
+        const QString a = equals > 0 ? typed.left(equals) : typed;
+        std::optional<QString> inlineValue;
+        if (equals > 0)
+            inlineValue = typed.mid(equals + 1);
         auto value = [&]() -> std::optional<QString> {
+            if (inlineValue)
+                return inlineValue->isEmpty() ? std::nullopt : inlineValue;
             if (i + 1 >= arguments.size())
                 return std::nullopt;
             return arguments[++i];
         };
+        if (inlineValue && !TakesValue(a))
+            return fail(QStringLiteral("unknown option '%1'").arg(typed));
         if (a == "--help" || a == "-h") {
             result.HelpRequested = true;
             return result;
@@ -75,11 +122,15 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             o.Stats = true;
             continue;
         }
+        if (!TakesValue(a))
+            return fail(QStringLiteral("unknown option '%1'").arg(typed));
         const std::optional<QString> v = value();
         if (!v)
             return fail(QStringLiteral("%1 needs a value").arg(a));
         if (a == "--out") {
-            o.Out = v->toStdString();
+            if (const QString why = CheckOut(*v); !why.isEmpty())
+                return fail(why);
+            o.Out = QFile::encodeName(*v).toStdString();
         } else if (a == "--format") {
             const QString f = v->toLower();
             if (f != "ser" && f != "avi" && f != "fit" && f != "bmp")
@@ -123,8 +174,6 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             o.QueueLimitMb = *n;
         } else if (a == "--driver") {
             o.Driver = v->toStdString();
-        } else {
-            return fail(QStringLiteral("unknown option '%1'").arg(a));
         }
     }
     if (o.Out.empty())

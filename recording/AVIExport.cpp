@@ -58,6 +58,8 @@ bool TAVIExport::StartRecording(const std::string& fileName, int width, int heig
         OutputHandle = handle < 0 ? kOutputIdle : handle;
         if (handle < 0)
             error_ = avi_.Error();
+        else
+            files_.push_back(avi_.PartName(1)); // the name without a part number is never made
     }
     lastPatch_ = lastInfo_ = lastMemoryCheck_ = ticks_.Now();
     return OutputHandle == kOutputIdle;

@@ -125,6 +125,7 @@ TEST_F(HeadlessFormats, AviPartsReadBackWithTheirSizeAndFrames) {
             << err.toStdString();
         const QString part =
             Base() + QStringLiteral("_%1-PART1.AVI").arg(number++, 5, 10, QChar('0'));
+        EXPECT_TRUE(err.contains("Recording " + part + "\n")) << err.toStdString();
         EXPECT_EQ(Tool({ffprobe, "-v", "error", "-count_frames", "-show_entries",
                         "stream=width,height,pix_fmt,nb_read_frames", "-of", "csv=p=0", part})
                       .trimmed(),
