@@ -5,6 +5,8 @@
 #include "recording/FileName.h"
 #include "recording/Fits.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 
@@ -241,12 +243,25 @@ bool TAVIExport::StoreBmp(ImageLst& frame) {
 }
 
 void TAVIExport::FinishRecording() {
+    const bool oneFile = OutputHandle != kOutputIdle && OutputHandle != kOutputFrameFiles;
     if (OutputHandle == kOutputSer) {
         if (!ser_.CloseSerFile() && error_.empty())
             error_ = ser_.ErrorText();
-    } else if (OutputHandle != kOutputIdle && OutputHandle != kOutputFrameFiles) {
+    } else if (oneFile) {
         if (!avi_.CloseAviFile() && error_.empty())
             error_ = avi_.Error();
+    }
+    if (oneFile) {
+        // Writes to a file that was deleted or moved away all succeed, so
+        // only its absence at the end tells that the recording is not where
+        // the user will look for it.
+        for (const std::string& file : files_) {
+            if (QFileInfo::exists(QString::fromStdString(file)))
+                continue;
+            const std::string removed =
+                "The recording file " + file + " was removed while recording.";
+            error_ = error_.empty() ? removed : error_ + " " + removed;
+        }
     }
     OutputHandle = kOutputIdle;
     capture_.Recording = false;
