@@ -36,6 +36,7 @@ enum class Fault {
     SmallTmpfs,    // a real 4 MB file system that fills up
     NoRoomAtStart, // ulimit -f 0: not even the header fits
     FolderMoved,   // the folder is renamed away mid-recording
+    FolderDeleted, // the folder is deleted with what it holds mid-recording
     FileDeleted,   // the SER or AVI file is deleted mid-recording
     FolderReadOnly,
     StallAtStart,     // the camera never delivers a frame
@@ -275,7 +276,8 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
     ASSERT_TRUE(p.waitForStarted());
 
     const bool injectMidway = c.fault == Fault::Signal || c.fault == Fault::FolderMoved ||
-                              c.fault == Fault::FileDeleted || c.fault == Fault::FolderReadOnly;
+                              c.fault == Fault::FolderDeleted || c.fault == Fault::FileDeleted ||
+                              c.fault == Fault::FolderReadOnly;
     QString readFrom = Folder();
     if (injectMidway) {
         // Some frames first, then the fault.
@@ -293,6 +295,9 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
             readFrom = tmp.path() + "/moved";
             ASSERT_TRUE(QDir().rename(Folder(), readFrom));
             break;
+        case Fault::FolderDeleted:
+            ASSERT_TRUE(QDir(Folder()).removeRecursively());
+            break;
         case Fault::FileDeleted:
             for (const QString& f :
                  QDir(Folder()).entryList({"*." + QString(c.format).toUpper()}, QDir::Files))
@@ -309,16 +314,17 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
         default:
             break;
         }
-        const bool keepsWriting =
-            (c.fault == Fault::FolderMoved || c.fault == Fault::FileDeleted) &&
-            (QString(c.format) == "ser" || QString(c.format) == "avi");
+        const bool keepsWriting = (c.fault == Fault::FolderMoved || c.fault == Fault::FileDeleted ||
+                                   c.fault == Fault::FolderDeleted) &&
+                                  (QString(c.format) == "ser" || QString(c.format) == "avi");
         if (keepsWriting && !p.waitForFinished(300) && p.processId() > 0) {
             // An open file takes its frames wherever it went; the recording
             // only learns of it when it ends.
             ::kill(pid_t(p.processId()), SIGINT);
         }
     }
-    ASSERT_TRUE(p.waitForFinished(30000)) << "no end within 30 s";
+    ASSERT_TRUE(p.waitForFinished(30000))
+        << "no end within 30 s: " << p.readAllStandardError().toStdString();
     const int exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
@@ -390,6 +396,8 @@ const Case kCases[] = {
     {"FolderMovedAvi", "avi", Fault::FolderMoved, 0, 1, kRemoved},
     {"FolderMovedFit", "fit", Fault::FolderMoved, 0, 1, "No such file or directory"},
     {"FolderMovedBmp", "bmp", Fault::FolderMoved, 0, 1, "No such file or directory"},
+    {"FolderDeletedSer", "ser", Fault::FolderDeleted, 0, 1, kRemoved, false},
+    {"FolderDeletedFit", "fit", Fault::FolderDeleted, 0, 1, "No such file or directory", false},
     {"FileDeletedSer", "ser", Fault::FileDeleted, 0, 1, kRemoved, false},
     {"FileDeletedAvi", "avi", Fault::FileDeleted, 0, 1, kRemoved, false},
     {"FolderReadOnlyFit", "fit", Fault::FolderReadOnly, 0, 1, "Read-only file system"},
