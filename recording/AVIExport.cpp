@@ -38,7 +38,7 @@ TAVIExport::~TAVIExport() {
 void TAVIExport::ResetForStart() {
     error_.clear();
     files_.clear();
-    queueBudgetReached_ = false;
+    queueBudgetMessage_.clear();
 }
 
 bool TAVIExport::StartRecording(const std::string& fileName, int width, int height, bool is16Bit) {
@@ -116,19 +116,19 @@ void TAVIExport::RecordStep() {
 }
 
 void TAVIExport::CheckQueueBudget() {
-    if (queueBudgetReached_ || queue_.Bytes() <= QueueBudgetBytes)
+    if (!queueBudgetMessage_.empty() || queue_.Bytes() <= QueueBudgetBytes)
         return;
     // No frame the camera delivered so far is lost: the recording ends as
     // Cancel ends it, but only after the frames queued now are stored. Those
     // that arrive meanwhile are released at the end. The free-memory check
     // above still ends it sooner if memory runs out while they are stored.
-    queueBudgetReached_ = true;
     const auto queued = static_cast<std::int32_t>(queue_.Length());
     FrameLimit = FrameLimit > 0 ? std::min(FrameLimit, queued) : queued;
-    error_ = "Recording stopped: the frame queue passed its queue limit of " +
-             MemoryText(QueueBudgetBytes).toStdString() +
-             " MB because storage cannot keep up with the camera. The " +
-             std::to_string(queue_.Length()) + " frames queued by then were stored first.";
+    queueBudgetMessage_ = "Recording stopped: the frame queue passed its queue limit of " +
+                          MemoryText(QueueBudgetBytes).toStdString() +
+                          " MB because storage cannot keep up with the camera. The " +
+                          std::to_string(queue_.Length()) +
+                          " frames queued by then were stored first.";
 }
 
 bool TAVIExport::MemoryRunningLow() {
@@ -273,11 +273,12 @@ void TAVIExport::EndRecording() {
     FinishRecording(); // also clears the capture thread's Recording flag
     ShowLastCapture();
     FrameLimit = 0;
-    if (queueBudgetReached_) {
+    if (!queueBudgetMessage_.empty()) {
         // What arrived after the limit was passed is not stored; the window
         // thread would otherwise release it only one frame per new frame.
         while (queue_.FrameQueueHead())
             queue_.DropOldestFrame();
+        error_ = error_.empty() ? queueBudgetMessage_ : queueBudgetMessage_ + " " + error_;
     }
     if (!error_.empty())
         view_.ReportError(QString::fromStdString(error_));

@@ -110,8 +110,8 @@ private:
     Tick lastPatch_ = 0;
     Tick lastInfo_ = 0;
     Tick lastMemoryCheck_ = 0;
-    // Set once the queue passed its budget: the frames still to store.
-    bool queueBudgetReached_ = false;
+    // Set once the queue passed its budget: what the user is told at the end.
+    std::string queueBudgetMessage_;
 };
 
 } // namespace orbicap
