@@ -21,7 +21,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <functional>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -41,7 +40,7 @@ enum class Fault {
     FolderReadOnly,
     StallAtStart,     // the camera never delivers a frame
     StallAfterFrames, // the camera stops after 30 frames
-    QueueBudget,      // the unpaced camera outruns the disk past --queue-limit
+    QueueBudget,      // the unpaced camera outruns the disk past --queue-limit 1
 };
 
 struct Case {
@@ -260,7 +259,7 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
                      "--exposure", c.fault == Fault::Signal && c.signal == SIGKILL ? "20" : "5"};
     if (c.fault == Fault::QueueBudget)
         args << "--queue-limit"
-             << "8";
+             << "1"; // about three frames waiting
     QString limit;
     if (c.fault == Fault::FileSizeLimit)
         limit = "ulimit -f 3000; ";
@@ -408,8 +407,8 @@ const Case kCases[] = {
      "The camera stopped delivering frames"},
     {"CameraStalledAfterFramesAvi", "avi", Fault::StallAfterFrames, 0, 1,
      "The camera stopped delivering frames"},
-    {"QueueBudgetSer", "ser", Fault::QueueBudget, 0, 1, "queue limit of 8 MB"},
-    {"QueueBudgetAvi", "avi", Fault::QueueBudget, 0, 1, "queue limit of 8 MB"},
+    {"QueueBudgetSer", "ser", Fault::QueueBudget, 0, 1, "queue limit of 1 MB"},
+    {"QueueBudgetAvi", "avi", Fault::QueueBudget, 0, 1, "queue limit of 1 MB"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTable, ::testing::ValuesIn(kCases),
