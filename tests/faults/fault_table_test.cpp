@@ -33,7 +33,7 @@ enum class Fault {
     Signal,        // the signal in Case::signal, once frames are stored
     FileSizeLimit, // ulimit -f 3000: the disk fills after a few frames
     SmallTmpfs,    // a real 4 MB file system that fills up
-    NoRoomAtStart, // ulimit -f 0: not even the header fits
+    NoRoomAtStart, // a full tmpfs (ulimit -f 0 where none can be mounted)
     FolderMoved,   // the folder is renamed away mid-recording
     FolderDeleted, // the folder is deleted with what it holds mid-recording
     FileDeleted,   // the SER or AVI file is deleted mid-recording
@@ -204,6 +204,9 @@ private:
     bool mounted_ = false;
 };
 
+const char* const kFileSizeMessage = "File too large";
+const char* const kNoSpaceMessage = "No space left on device";
+
 // Test names and failure messages show the case by its name.
 void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
@@ -235,11 +238,21 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
     const Case& c = GetParam();
     ASSERT_TRUE(QDir().mkpath(Folder()));
     std::unique_ptr<TmpfsMount> tmpfs;
-    if (c.fault == Fault::SmallTmpfs || c.fault == Fault::FolderReadOnly) {
-        tmpfs = std::make_unique<TmpfsMount>(Folder(),
-                                             c.fault == Fault::SmallTmpfs ? "size=4m" : "size=64m");
+    if (c.fault == Fault::SmallTmpfs || c.fault == Fault::FolderReadOnly ||
+        c.fault == Fault::NoRoomAtStart) {
+        tmpfs = std::make_unique<TmpfsMount>(
+            Folder(), c.fault == Fault::FolderReadOnly ? "size=64m" : "size=4m");
         if (!tmpfs->Mounted() && c.fault == Fault::SmallTmpfs)
             GTEST_SKIP() << "cannot mount a tmpfs here";
+    }
+    const bool fullTmpfs = c.fault == Fault::NoRoomAtStart && tmpfs->Mounted();
+    if (fullTmpfs) {
+        // Filled before the start, so that not even a header fits.
+        QFile filler(Folder() + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
     }
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -263,7 +276,7 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
     QString limit;
     if (c.fault == Fault::FileSizeLimit)
         limit = "ulimit -f 3000; ";
-    if (c.fault == Fault::NoRoomAtStart)
+    if (c.fault == Fault::NoRoomAtStart && !fullTmpfs)
         limit = "ulimit -f 0; ";
     QStringList quoted;
     for (const QString& a : args)
@@ -331,7 +344,10 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
 
     EXPECT_EQ(exit, c.exit);
     const bool chmodded = c.fault == Fault::FolderReadOnly && !(tmpfs && tmpfs->Mounted());
-    EXPECT_TRUE(err.contains(QString::fromUtf8(chmodded ? "Permission denied" : c.message)));
+    QString expected = QString::fromUtf8(chmodded ? "Permission denied" : c.message);
+    if (c.fault == Fault::NoRoomAtStart && !fullTmpfs)
+        expected.replace(kNoSpaceMessage, kFileSizeMessage); // the limit stands in for the disk
+    EXPECT_TRUE(err.contains(expected));
     if (chmodded)
         QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
@@ -362,8 +378,6 @@ TEST_P(FaultTable, EndsWithAWellFormedFileAndAMessage) {
     }
 }
 
-const char* const kFileSizeMessage = "File too large";
-const char* const kNoSpaceMessage = "No space left on device";
 const char* const kInterrupted = "Interrupted: the recording ends with the next frame.";
 const char* const kRemoved = "was removed while recording";
 
@@ -389,8 +403,8 @@ const Case kCases[] = {
     {"FullTmpfsBmp", "bmp", Fault::SmallTmpfs, 0, 1, kNoSpaceMessage},
     {"NoRoomAtStartSer", "ser", Fault::NoRoomAtStart, 0, 1, "Error opening AVI/SER file", false},
     {"NoRoomAtStartAvi", "avi", Fault::NoRoomAtStart, 0, 1, "Error opening AVI/SER file", false},
-    {"NoRoomAtStartFit", "fit", Fault::NoRoomAtStart, 0, 1, kFileSizeMessage, false},
-    {"NoRoomAtStartBmp", "bmp", Fault::NoRoomAtStart, 0, 1, kFileSizeMessage, false},
+    {"NoRoomAtStartFit", "fit", Fault::NoRoomAtStart, 0, 1, kNoSpaceMessage, false},
+    {"NoRoomAtStartBmp", "bmp", Fault::NoRoomAtStart, 0, 1, kNoSpaceMessage, false},
     {"FolderMovedSer", "ser", Fault::FolderMoved, 0, 1, kRemoved},
     {"FolderMovedAvi", "avi", Fault::FolderMoved, 0, 1, kRemoved},
     {"FolderMovedFit", "fit", Fault::FolderMoved, 0, 1, "No such file or directory"},
