@@ -14,7 +14,9 @@ extern "C" {
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace orbicap {
@@ -28,6 +30,27 @@ std::string AvErrorText(int code) {
 }
 
 constexpr std::uint32_t kGreyTag = MKTAG('Y', '8', '0', '0');
+
+// What closing a file writes beyond its index entries (16 bytes a frame):
+// the index chunk's own header, header updates, and block rounding.
+constexpr std::uint64_t kCloseReserveBytes = 64 * 1024;
+
+// Whether bytes more can be written to the file at end: an errno value
+// (EFBIG past the process's file-size limit, ENOSPC past the free space of
+// its file system), or 0. A frame is refused on this answer before any byte
+// of it is written, so the file never ends in a partial frame and the index
+// still fits when the disk is full.
+int RoomFor(int fd, std::uint64_t end, std::uint64_t bytes) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        end + bytes > limit.rlim_cur)
+        return EFBIG;
+    struct statvfs fs {};
+    if (::fstatvfs(fd, &fs) == 0 && fs.f_frsize > 0 &&
+        static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize < bytes)
+        return ENOSPC;
+    return 0;
+}
 
 // DIB rows are padded to a multiple of 4 bytes.
 int DibStride(int width) {
@@ -53,7 +76,8 @@ struct AviLayer::File {
     AVFormatContext* Context = nullptr;
     AviFrameFormat Format;
     bool Grey = false;
-    bool Failed = false; // sticky: set by the first failed write
+    bool Failed = false;    // sticky: set by the first failed write
+    bool OutOfRoom = false; // sticky: a frame was refused for lack of room; the file is intact
     std::int64_t FrameIndex = 0;
     std::size_t FrameBytes = 0;       // one frame as stored
     std::vector<std::uint8_t> Packet; // a frame converted for storing, reused
@@ -178,9 +202,19 @@ int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
     stream->avg_frame_rate = rate;
     stream->r_frame_rate = rate;
 
-    file->Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    file->Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const bool created = file->Fd >= 0;
+    if (!created && errno == EEXIST)
+        file->Fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (file->Fd < 0)
         return Fail(what + std::strerror(errno));
+    // A file that never got its header holds nothing and would take the next
+    // recording number; one that was there before is left where it is.
+    auto abandon = [&](std::string text) {
+        if (created)
+            ::unlink(fileName.c_str());
+        return Fail(std::move(text));
+    };
     constexpr int kIoBufferBytes = 64 * 1024; // header pieces and index entries
     auto* ioBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
     if (ioBuffer != nullptr)
@@ -188,7 +222,7 @@ int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
                                                &File::Write, &File::Seek);
     if (file->Context->pb == nullptr) {
         av_free(ioBuffer);
-        return Fail(what + "out of memory");
+        return abandon(what + "out of memory");
     }
     file->Context->pb->direct = 1;
 
@@ -199,9 +233,9 @@ int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
     rc = avformat_write_header(file->Context, &options);
     av_dict_free(&options);
     if (rc < 0)
-        return Fail(what + "header not written (" + AvErrorText(rc) + ")");
+        return abandon(what + "header not written (" + AvErrorText(rc) + ")");
     if (file->Context->pb->error < 0)
-        return Fail(what + AvErrorText(file->Context->pb->error));
+        return abandon(what + AvErrorText(file->Context->pb->error));
 
     const int handle = nextHandle_;
     nextHandle_ = nextHandle_ == std::numeric_limits<int>::max() ? 0 : nextHandle_ + 1;
@@ -214,7 +248,7 @@ int AviLayer::AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked) {
     if (it == files_.end())
         return Fail("AVI handle " + std::to_string(handle) + " is not open");
     File& file = *it->second;
-    if (file.Failed)
+    if (file.Failed || file.OutOfRoom)
         return Fail("Cannot write to AVI file " + file.Name + ": an earlier write failed");
     if (bottomUpBgrPacked == nullptr)
         return Fail("Cannot write to AVI file " + file.Name + ": no picture");
@@ -244,6 +278,16 @@ int AviLayer::AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked) {
                 std::memset(out + r * stride + inRow, 0, stride - inRow);
             }
         }
+    }
+
+    const std::uint64_t end = static_cast<std::uint64_t>(avio_tell(file.Context->pb));
+    const std::uint64_t closing =
+        16u * static_cast<std::uint64_t>(file.FrameIndex + 1) + kCloseReserveBytes;
+    if (const int room = RoomFor(file.Fd, end, 8 + file.FrameBytes + closing); room != 0) {
+        file.OutOfRoom = true;
+        return Fail("Cannot write frame " + std::to_string(file.FrameIndex + 1) + " to AVI file " +
+                    file.Name + ": " + std::strerror(room) + ". The file was finished with the " +
+                    std::to_string(file.FrameIndex) + " frames before it.");
     }
 
     AVPacket* packet = av_packet_alloc();

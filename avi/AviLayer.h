@@ -44,10 +44,13 @@ public:
     int CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
                   AviRate framesPerSecond = AviRate{});
     // Appends one picture of the handle's format. 0 on success, -1 on
-    // failure; after a failed write every later call on the handle fails too.
+    // failure; after a failure every later call on the handle fails too. A
+    // picture that would not fit (past the file-size limit, or the free
+    // space less the room the index needs) is refused before any of it is
+    // written, so the file still closes well-formed with the frames before.
     int AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked);
     // Writes the index, closes the file and frees the handle. 0 only when
-    // every write of the file succeeded.
+    // every write of the file succeeded (a refused picture wrote nothing).
     int CloseAvi(int handle);
 
     // 1: files created from now on store 8-bit grey frames; 0: 24-bit.

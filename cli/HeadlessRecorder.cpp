@@ -37,6 +37,8 @@ void InstallInterruptHandlers() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a dropped remote session must finish the file too.
+    sigaction(SIGHUP, &action, nullptr);
     // A file-size limit must show as a write error, not end the process.
     std::signal(SIGXFSZ, SIG_IGN);
 }
@@ -80,6 +82,8 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     TAVIExport recorder(queue, capture, camera, view);
     recorder.ColorCamera = options.Color;
     recorder.OverlayVisible = options.Overlay;
+    if (options.QueueLimitMb)
+        recorder.QueueBudgetBytes = static_cast<std::uint64_t>(*options.QueueLimitMb) << 20;
     RecordingControl control(recorder, capture, queue, camera, view);
     FrameFlow flow(queue, capture, recorder, camera.bufferCopy);
     flow.Inputs = [] {
@@ -149,9 +153,9 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
         std::fprintf(stderr, "%s\n", refused->toLocal8Bit().constData());
         return 1;
     }
-    if (!control.RecordingFileName().isEmpty())
-        std::fprintf(stderr, "Recording %s\n",
-                     control.RecordingFileName().toLocal8Bit().constData());
+    // The file really written: an AVI recording's first part, not its name.
+    if (!recorder.FilesWritten().empty())
+        std::fprintf(stderr, "Recording %s\n", recorder.FilesWritten().front().c_str());
 
     QTimer watch;
     QElapsedTimer sinceProgress;

@@ -2,6 +2,11 @@
 
 #include "capture/IndiOption.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <climits>
+
 namespace orbicap {
 
 namespace {
@@ -12,6 +17,38 @@ std::optional<int> ParseInt(const QString& text, int min, int max) {
     if (!ok || v < min || v > max)
         return std::nullopt;
     return v;
+}
+
+// The --out value as FOLDER/NAME: an error in words, or empty. The folder
+// may be missing (the recording start reports that), but a name must follow
+// it, and the longest file made from it must fit the system's limits.
+QString CheckOut(const QString& out) {
+    const QFileInfo info(out);
+    if (out.endsWith('/') || info.isDir() || info.fileName().isEmpty() || info.fileName() == "." ||
+        info.fileName() == "..")
+        return QStringLiteral("--out needs a base name after the folder: FOLDER/NAME");
+    for (const QChar c : info.fileName())
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("--out: the base name must not contain control characters");
+    // The longest name a recording makes: NAME_00000-PART1.AVI, and six
+    // digits or more past 99999 recordings.
+    constexpr int kLongestSuffix = 20;
+    const QByteArray name = QFile::encodeName(info.fileName());
+    const QByteArray path = QFile::encodeName(out);
+    if (name.size() + kLongestSuffix > NAME_MAX || path.size() + kLongestSuffix >= PATH_MAX)
+        return QStringLiteral("--out: the name is longer than the system allows");
+    return {};
+}
+
+// Options that take a value, as --name VALUE or --name=VALUE.
+bool TakesValue(const QString& option) {
+    static const char* const kNames[] = {"--out",         "--format", "--frames",     "--seconds",
+                                         "--exposure",    "--gain",   "--resolution", "--driver",
+                                         "--queue-limit", "--indi"};
+    for (const char* name : kNames)
+        if (option == QLatin1String(name))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -35,6 +72,8 @@ const char* RecordUsage() {
            "                          simulator)\n"
            "  --indi HOST[:PORT][/DEVICE]  a camera on an INDI server (default port 7624,\n"
            "                          default device the first camera)\n"
+           "  --queue-limit MB        end the recording when frames waiting for the disk take\n"
+           "                          more than MB megabytes (default: half the memory)\n"
            "  --stats                 print resident memory before and at the peak of the\n"
            "                          recording (bytes)\n"
            "  --help                  this text\n"
@@ -51,12 +90,22 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
         return result;
     };
     for (int i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
+        const QString& typed = arguments[i];
+        // --name=VALUE gives the value in the same argument.
+        const qsizetype equals = typed.startsWith("--") ? typed.indexOf('=') : -1;
+        const QString a = equals > 0 ? typed.left(equals) : typed;
+        std::optional<QString> inlineValue;
+        if (equals > 0)
+            inlineValue = typed.mid(equals + 1);
         auto value = [&]() -> std::optional<QString> {
+            if (inlineValue)
+                return inlineValue->isEmpty() ? std::nullopt : inlineValue;
             if (i + 1 >= arguments.size())
                 return std::nullopt;
             return arguments[++i];
         };
+        if (inlineValue && !TakesValue(a))
+            return fail(QStringLiteral("unknown option '%1'").arg(typed));
         if (a == "--help" || a == "-h") {
             result.HelpRequested = true;
             return result;
@@ -77,11 +126,15 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             o.Stats = true;
             continue;
         }
+        if (!TakesValue(a))
+            return fail(QStringLiteral("unknown option '%1'").arg(typed));
         const std::optional<QString> v = value();
         if (!v)
             return fail(QStringLiteral("%1 needs a value").arg(a));
         if (a == "--out") {
-            o.Out = v->toStdString();
+            if (const QString why = CheckOut(*v); !why.isEmpty())
+                return fail(why);
+            o.Out = QFile::encodeName(*v).toStdString();
         } else if (a == "--format") {
             const QString f = v->toLower();
             if (f != "ser" && f != "avi" && f != "fit" && f != "bmp")
@@ -118,14 +171,17 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             } else {
                 return fail(QStringLiteral("--resolution is 752x480, 376x240 or 400x400"));
             }
+        } else if (a == "--queue-limit") {
+            const auto n = ParseInt(*v, 1, 16'777'216);
+            if (!n)
+                return fail(QStringLiteral("--queue-limit takes megabytes from 1 to 16777216"));
+            o.QueueLimitMb = *n;
         } else if (a == "--driver") {
             o.Driver = v->toStdString();
         } else if (a == "--indi") {
             if (!ParseIndiTarget(v->toStdString()))
                 return fail(QStringLiteral("--indi takes HOST[:PORT][/DEVICE]"));
             o.Indi = v->toStdString();
-        } else {
-            return fail(QStringLiteral("unknown option '%1'").arg(a));
         }
     }
     if (o.Out.empty())

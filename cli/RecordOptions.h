@@ -22,6 +22,9 @@ struct RecordOptions {
     bool Overlay = false;
     std::string Driver;
     std::string Indi; // HOST[:PORT][/DEVICE]: the INDI driver on that server
+    // Megabytes the frame queue may hold before the recording is ended;
+    // unset: half of the physical memory.
+    std::optional<int> QueueLimitMb;
     // Print the resident memory before and at the peak of the recording.
     bool Stats = false;
 };

@@ -25,6 +25,12 @@ std::uint64_t FreePhysicalMemory() {
     return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * size : 0;
 }
 
+std::uint64_t TotalPhysicalMemory() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long size = sysconf(_SC_PAGESIZE);
+    return pages > 0 && size > 0 ? static_cast<std::uint64_t>(pages) * size : 0;
+}
+
 namespace {
 
 std::uint64_t StatusField(const char* field) {

@@ -8,6 +8,9 @@ namespace orbicap {
 // (MemAvailable; free pages where that is missing).
 std::uint64_t FreePhysicalMemory();
 
+// Physical memory of the machine, in bytes (0 where the system does not say).
+std::uint64_t TotalPhysicalMemory();
+
 // Resident memory of this process now, and its peak since the start or the
 // last ResetPeakResidentMemory, in bytes (0 where the system does not say).
 std::uint64_t ResidentMemory();

@@ -5,6 +5,9 @@
 #include "recording/FileName.h"
 #include "recording/Fits.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
 #include <cmath>
 
 namespace orbicap {
@@ -23,8 +26,8 @@ QString MemoryText(std::uint64_t bytes) {
 
 TAVIExport::TAVIExport(FrameQueue& queue, TVideoCapture& capture, const CMOSDLL32& camera,
                        RecorderView& view, const TickSource& ticks, std::int64_t aviPartLimit)
-    : FreeMemory(FreePhysicalMemory), queue_(queue), capture_(capture), camera_(camera),
-      view_(view), ticks_(ticks), avi_(aviPartLimit),
+    : FreeMemory(FreePhysicalMemory), QueueBudgetBytes(TotalPhysicalMemory() / 2), queue_(queue),
+      capture_(capture), camera_(camera), view_(view), ticks_(ticks), avi_(aviPartLimit),
       fitsBuffer_(std::make_unique<std::uint8_t[]>(kFitsBufferBytes)) {}
 
 TAVIExport::~TAVIExport() {
@@ -35,6 +38,7 @@ TAVIExport::~TAVIExport() {
 void TAVIExport::ResetForStart() {
     error_.clear();
     files_.clear();
+    queueBudgetMessage_.clear();
 }
 
 bool TAVIExport::StartRecording(const std::string& fileName, int width, int height, bool is16Bit) {
@@ -56,6 +60,8 @@ bool TAVIExport::StartRecording(const std::string& fileName, int width, int heig
         OutputHandle = handle < 0 ? kOutputIdle : handle;
         if (handle < 0)
             error_ = avi_.Error();
+        else
+            files_.push_back(avi_.PartName(1)); // the name without a part number is never made
     }
     lastPatch_ = lastInfo_ = lastMemoryCheck_ = ticks_.Now();
     return OutputHandle == kOutputIdle;
@@ -83,6 +89,7 @@ void TAVIExport::RecordStep() {
             queue_.DropOldestFrame();
         return;
     }
+    CheckQueueBudget();
     switch (StoreFrame()) {
     case StoreResult::QueueEmpty:
         return; // nothing stored, nothing counted
@@ -108,6 +115,22 @@ void TAVIExport::RecordStep() {
     UpdateInfo(false);
 }
 
+void TAVIExport::CheckQueueBudget() {
+    if (!queueBudgetMessage_.empty() || queue_.Bytes() <= QueueBudgetBytes)
+        return;
+    // No frame the camera delivered so far is lost: the recording ends as
+    // Cancel ends it, but only after the frames queued now are stored. Those
+    // that arrive meanwhile are released at the end. The free-memory check
+    // above still ends it sooner if memory runs out while they are stored.
+    const auto queued = static_cast<std::int32_t>(queue_.Length());
+    FrameLimit = FrameLimit > 0 ? std::min(FrameLimit, queued) : queued;
+    queueBudgetMessage_ = "Recording stopped: the frame queue passed its queue limit of " +
+                          MemoryText(QueueBudgetBytes).toStdString() +
+                          " MB because storage cannot keep up with the camera. The " +
+                          std::to_string(queue_.Length()) +
+                          " frames queued by then were stored first.";
+}
+
 bool TAVIExport::MemoryRunningLow() {
     const Tick now = ticks_.Now();
     if (!TickAfter(now, lastMemoryCheck_ + kMemoryCheckIntervalMs))
@@ -121,8 +144,12 @@ void TAVIExport::UpdateInfo(bool force) {
     if (!force && !TickAfter(now, lastInfo_ + kInfoIntervalMs))
         return;
     lastInfo_ = now;
-    view_.SetInfoText(QStringLiteral("Queue: %1 frames, free memory %2 MB")
+    const std::uint64_t queued = queue_.Bytes();
+    const std::uint64_t percent = QueueBudgetBytes ? queued * 100 / QueueBudgetBytes : 100;
+    view_.SetInfoText(QStringLiteral("Queue: %1 frames, %2% of its %3 MB limit, free memory %4 MB")
                           .arg(queue_.Length())
+                          .arg(static_cast<qulonglong>(percent))
+                          .arg(MemoryText(QueueBudgetBytes))
                           .arg(MemoryText(FreeMemory())));
 }
 
@@ -216,12 +243,25 @@ bool TAVIExport::StoreBmp(ImageLst& frame) {
 }
 
 void TAVIExport::FinishRecording() {
+    const bool oneFile = OutputHandle != kOutputIdle && OutputHandle != kOutputFrameFiles;
     if (OutputHandle == kOutputSer) {
         if (!ser_.CloseSerFile() && error_.empty())
             error_ = ser_.ErrorText();
-    } else if (OutputHandle != kOutputIdle && OutputHandle != kOutputFrameFiles) {
+    } else if (oneFile) {
         if (!avi_.CloseAviFile() && error_.empty())
             error_ = avi_.Error();
+    }
+    if (oneFile) {
+        // Writes to a file that was deleted or moved away all succeed, so
+        // only its absence at the end tells that the recording is not where
+        // the user will look for it.
+        for (const std::string& file : files_) {
+            if (QFileInfo::exists(QString::fromStdString(file)))
+                continue;
+            const std::string removed =
+                "The recording file " + file + " was removed while recording.";
+            error_ = error_.empty() ? removed : error_ + " " + removed;
+        }
     }
     OutputHandle = kOutputIdle;
     capture_.Recording = false;
@@ -233,6 +273,13 @@ void TAVIExport::EndRecording() {
     FinishRecording(); // also clears the capture thread's Recording flag
     ShowLastCapture();
     FrameLimit = 0;
+    if (!queueBudgetMessage_.empty()) {
+        // What arrived after the limit was passed is not stored; the window
+        // thread would otherwise release it only one frame per new frame.
+        while (queue_.FrameQueueHead())
+            queue_.DropOldestFrame();
+        error_ = error_.empty() ? queueBudgetMessage_ : queueBudgetMessage_ + " " + error_;
+    }
     if (!error_.empty())
         view_.ReportError(QString::fromStdString(error_));
 }

@@ -72,6 +72,10 @@ public:
     std::uint64_t MemorySafetyMargin = 256ull << 20;
     // Free memory probe; replaceable in tests.
     std::function<std::uint64_t()> FreeMemory;
+    // Bytes the frame queue may hold before the recording is ended because
+    // storage cannot keep up: the frames queued by then are still stored,
+    // later ones are released. Half of the physical memory unless set.
+    std::uint64_t QueueBudgetBytes;
     // The AVI writer, kept for the whole run so that the raw-codec choice
     // (UseAGRY) holds for every recording.
     AviWriter& Avi() { return avi_; }
@@ -88,6 +92,7 @@ private:
     void ShowLastCapture();
     void UpdateInfo(bool force);
     bool MemoryRunningLow();
+    void CheckQueueBudget();
 
     FrameQueue& queue_;
     TVideoCapture& capture_;
@@ -105,6 +110,8 @@ private:
     Tick lastPatch_ = 0;
     Tick lastInfo_ = 0;
     Tick lastMemoryCheck_ = 0;
+    // Set once the queue passed its budget: what the user is told at the end.
+    std::string queueBudgetMessage_;
 };
 
 } // namespace orbicap

@@ -93,8 +93,13 @@ bool AviWriter::WriteAviFrame(const std::uint8_t* bottomUpBgr, int width, int he
 }
 
 bool AviWriter::CloseAviFile() {
-    if (aviHandle_ >= 0 && layer_.CloseAvi(aviHandle_) < 0)
+    if (aviHandle_ >= 0 && layer_.CloseAvi(aviHandle_) < 0) {
+        // After an earlier failure the close's own failure still matters:
+        // it says the file could not be finished after all.
+        if (failed_)
+            error_ += " " + layer_.LastError();
         Fail(layer_.LastError());
+    }
     aviHandle_ = -1;
     aviBytes_ = 0;
     aviPart_ = 1;

@@ -31,13 +31,18 @@ void CheckedFile::Restart(const std::string& path) {
 
 bool CheckedFile::Create(const std::string& path) {
     Restart(path);
+    // A new file may be removed again by Discard; one that was there before
+    // (a device such as /dev/full, a file the user named) never is.
     do {
-        fd_ = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
+        fd_ = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
     } while (fd_ < 0 && errno == EINTR);
+    created_ = fd_ >= 0;
+    while (fd_ < 0 && (errno == EEXIST || errno == EINTR)) {
+        fd_ = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
+    }
     if (fd_ < 0) {
         return FailErrno("create", errno);
     }
-    created_ = true;
     return true;
 }
 

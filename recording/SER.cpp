@@ -92,7 +92,9 @@ bool SerWriter::CreateSerFile(const std::string& fileName, int width, int height
     PutInt64(&header[170], localStart + utcOffset_);
 
     if (!file_.Write(header.data(), header.size()) || !file_.Flush()) {
-        file_.Close();
+        // A file without its header holds nothing and would take the next
+        // recording number.
+        file_.Discard();
         return false;
     }
     return true;

@@ -38,8 +38,8 @@ public:
     SerWriter& operator=(const SerWriter&) = delete;
 
     // Creates (or replaces) the file and writes the whole header; depth is 8
-    // or 16. On failure the descriptor is released and whatever was written
-    // stays on disk.
+    // or 16. On failure the descriptor is released and a file this call
+    // made is removed again.
     bool CreateSerFile(const std::string& fileName, int width, int height, int depth);
     // Appends one frame of sampleCount samples (width x height of the header)
     // straight from pixels and keeps its capture time (local day count).

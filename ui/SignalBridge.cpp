@@ -37,12 +37,14 @@ SignalBridge::SignalBridge(std::function<void()> onSignal) : onSignal_(std::move
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGXFSZ, SIG_IGN); // a file-size limit shows as a write error
+    sigaction(SIGHUP, &action, nullptr); // a closed terminal or dropped remote session
+    std::signal(SIGXFSZ, SIG_IGN);       // a file-size limit shows as a write error
 }
 
 SignalBridge::~SignalBridge() {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
     if (notifier_) {
         const int readFd = static_cast<int>(notifier_->socket());
         notifier_.reset();

@@ -8,8 +8,9 @@
 
 namespace orbicap {
 
-// Turns SIGINT and SIGTERM into a call in the window thread, so that Ctrl+C
-// and a service stop end the program through the normal exit path.
+// Turns SIGINT, SIGTERM and SIGHUP into a call in the window thread, so that
+// Ctrl+C, a service stop and a closed terminal end the program through the
+// normal exit path.
 class SignalBridge : public QObject {
 public:
     explicit SignalBridge(std::function<void()> onSignal);

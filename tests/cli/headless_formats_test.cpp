@@ -1,4 +1,5 @@
 // orbicap-record writing AVI, FIT and BMP, read back by real readers.
+#include "tests/support/DecodedPictures.h"
 #include "tests/support/SimCamera.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,67 @@ protected:
     QTemporaryDir dir;
 };
 
+// The stamp box as drawn on a 24-bit frame: a black outline from (10, 8) and
+// text pixels inside it. Returns the box size, or an empty size when the
+// corner holds no box (the simulated sky is never pure black).
+QSize StampBox(const QImage& picture) {
+    auto black = [&](int x, int y) { return (picture.pixel(x, y) & 0xFFFFFF) == 0; };
+    int w = 0, h = 0;
+    while (10 + w < picture.width() && black(10 + w, 8))
+        ++w;
+    while (8 + h < picture.height() && black(10, 8 + h))
+        ++h;
+    if (w < 4 || h < 4 || black(10 + w, 8) || black(9, 9))
+        return {};
+    int text = 0;
+    for (int y = 9; y < 8 + h - 1; ++y)
+        for (int x = 11; x < 10 + w - 1; ++x)
+            text += qGray(picture.pixel(x, y)) >= 200;
+    return text >= 20 ? QSize(w, h) : QSize();
+}
+
+TEST_F(HeadlessFormats, OverlayStampsAviAndBmpFrames) {
+    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    struct Case {
+        const char* format;
+        const char* pattern;
+        int frames;
+    };
+    for (const Case c : {Case{"avi", "*.AVI", 4}, Case{"bmp", "*.BMP", 2}}) {
+        for (const bool overlay : {true, false}) {
+            SCOPED_TRACE(std::string(c.format) + (overlay ? " with" : " without") + " overlay");
+            QTemporaryDir out;
+            QString err;
+            QStringList args{"--out",    out.path() + "/CAPTURE",   "--format",   c.format,
+                             "--frames", QString::number(c.frames), "--exposure", "1"};
+            if (overlay)
+                args << "--overlay";
+            ASSERT_EQ(Record(args, &err), 0) << err.toStdString();
+            std::vector<QImage> pictures;
+            for (const QString& f :
+                 QDir(out.path()).entryList({c.pattern}, QDir::Files, QDir::Name))
+                for (const QImage& picture : test::DecodePictures(out.filePath(f), 752, 480))
+                    pictures.push_back(picture);
+            ASSERT_EQ(pictures.size(), std::size_t(c.frames));
+            for (const QImage& picture : pictures) {
+                const QSize box = StampBox(picture);
+                if (overlay) {
+                    // A date and time with milliseconds in a 12-point font.
+                    EXPECT_GT(box.width(), 100);
+                    EXPECT_GT(box.height(), 10);
+                    EXPECT_LT(box.height(), 60);
+                } else {
+                    EXPECT_TRUE(box.isEmpty());
+                }
+            }
+            // The stamp leaves the frame's own pixels below it alone.
+            for (std::size_t i = 1; i < pictures.size(); ++i)
+                EXPECT_EQ(test::PictureStamp(pictures[i]), test::PictureStamp(pictures[i - 1]) + 1);
+        }
+    }
+}
+
 TEST_F(HeadlessFormats, AviPartsReadBackWithTheirSizeAndFrames) {
     const QString ffprobe = QStandardPaths::findExecutable("ffprobe");
     if (ffprobe.isEmpty())
@@ -63,6 +125,7 @@ TEST_F(HeadlessFormats, AviPartsReadBackWithTheirSizeAndFrames) {
             << err.toStdString();
         const QString part =
             Base() + QStringLiteral("_%1-PART1.AVI").arg(number++, 5, 10, QChar('0'));
+        EXPECT_TRUE(err.contains("Recording " + part + "\n")) << err.toStdString();
         EXPECT_EQ(Tool({ffprobe, "-v", "error", "-count_frames", "-show_entries",
                         "stream=width,height,pix_fmt,nb_read_frames", "-of", "csv=p=0", part})
                       .trimmed(),

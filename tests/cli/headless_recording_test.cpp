@@ -120,10 +120,16 @@ TEST_F(HeadlessRecording, InterruptEndsTheRecordingWithACompleteFile) {
     EXPECT_EQ(ser.Size, 178u + ser.FrameCount * (360960u + 8u));
 }
 
-TEST_F(HeadlessRecording, BadArgumentsExitWithUsage) {
-    const ProcessRun r = Record({"--frames", "3"});
-    EXPECT_EQ(r.Exit, 2);
-    EXPECT_TRUE(r.Err.contains("Usage: orbicap-record"));
+TEST_F(HeadlessRecording, BadArgumentsExitWithUsageAndWriteNothing) {
+    for (const QStringList& args :
+         {QStringList{"--frames", "3"}, QStringList{"--out", dir.path() + "/"},
+          QStringList{"--out", dir.path()},
+          QStringList{"--out", dir.path() + "/" + QString(300, 'a')}}) {
+        const ProcessRun r = Record(args);
+        EXPECT_EQ(r.Exit, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.Err.contains("Usage: orbicap-record")) << r.Err.toStdString();
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 TEST_F(HeadlessRecording, UnwritableFolderFailsTheStart) {

@@ -140,9 +140,10 @@ TEST_F(AviLayerTest, FailuresAreReportedWithTheFileName) {
 }
 
 // A full disk, played by a file-size limit in a child process (it stops root
-// too): the failing frame and every later one report an error, and so does
-// the close, which cannot complete the index.
-TEST_F(AviLayerTest, FailedWriteIsStickyAndCloseReportsIt) {
+// too): the frame that does not fit is refused before any of it is written,
+// every later one fails too, and the close still writes the index, so the
+// file holds exactly the frames before the failure.
+TEST_F(AviLayerTest, FullDiskRefusesTheFrameAndClosesAWellFormedFile) {
     const std::string file = dir / "full.avi";
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -160,7 +161,8 @@ TEST_F(AviLayerTest, FailedWriteIsStickyAndCloseReportsIt) {
             const int rc = layer.AddAviFrame(handle, picture.data());
             if (rc < 0 && firstFailure < 0) {
                 firstFailure = f;
-                if (layer.LastError().find(file) == std::string::npos)
+                if (layer.LastError().find(file) == std::string::npos ||
+                    layer.LastError().find("File too large") == std::string::npos)
                     _exit(11);
             }
             if (firstFailure >= 0 && rc == 0)
@@ -168,16 +170,20 @@ TEST_F(AviLayerTest, FailedWriteIsStickyAndCloseReportsIt) {
         }
         if (firstFailure < 0)
             _exit(13);
-        if (layer.CloseAvi(handle) != -1 || layer.LastError().find(file) == std::string::npos)
+        if (layer.CloseAvi(handle) != 0)
             _exit(14);
-        _exit(0);
+        _exit(20 + firstFailure);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "10 create failed, 11 error names no file, "
-                                         "12 write after failure succeeded, 13 no write "
-                                         "failed, 14 close reported success";
+    ASSERT_GE(WEXITSTATUS(status), 20) << "10 create failed, 11 error names no file or cause, "
+                                          "12 write after failure succeeded, 13 no write "
+                                          "failed, 14 close failed";
+    const int stored = WEXITSTATUS(status) - 20;
+    EXPECT_EQ(stored, 2); // 1,082,888 bytes a frame under a 3,000,000-byte limit
+    EXPECT_EQ(Probe(file)["nb_read_frames"], std::to_string(stored));
+    EXPECT_EQ(test::RunCapture("ffmpeg -v error -i " + test::Quote(file) + " -f null - 2>&1"), "");
 }
 
 } // namespace

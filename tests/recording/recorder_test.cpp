@@ -214,6 +214,30 @@ TEST_F(RecorderTest, LowMemoryEndsTheRecordingWithAMessage) {
     EXPECT_EQ(ser.FrameCount, 1);
 }
 
+// Past its budget the queue is not dropped: the frames waiting then are
+// stored, in order, before the recording ends; later ones are released.
+TEST_F(RecorderTest, QueueBudgetEndsTheRecordingAfterTheQueuedFrames) {
+    recorder.QueueBudgetBytes = 5 * 32; // five frames of 8 x 4
+    ASSERT_FALSE(StartSer("0"));
+    Queue(5);
+    recorder.RecordStep(); // 5 queued: within the budget
+    EXPECT_TRUE(view.Errors.empty());
+    Queue(2); // 6 queued: past it
+    recorder.RecordStep();
+    ASSERT_TRUE(recorder.IsRecording());
+    for (int step = 0; step < 10 && recorder.IsRecording(); ++step) {
+        Queue(1); // the camera goes on
+        recorder.RecordStep();
+    }
+    EXPECT_FALSE(recorder.IsRecording());
+    EXPECT_EQ(queue.Length(), 0u);
+    ASSERT_EQ(view.Errors.size(), 1u);
+    EXPECT_TRUE(view.Errors[0].contains("queue limit")) << view.Errors[0].toStdString();
+    const test::SerFile ser((Name() + "_00000.SER").toStdString());
+    EXPECT_EQ(ser.FrameCount, 7); // the first step's frame and the six queued after it
+    ASSERT_TRUE(ser.Ok);
+}
+
 TEST_F(RecorderTest, StalledCameraEndsTheRecording) {
     ASSERT_FALSE(StartSer("10"));
     Queue(1);

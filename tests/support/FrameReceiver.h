@@ -3,6 +3,7 @@
 #include "capture/ImageList.h"
 #include "capture/Messages.h"
 #include "capture/ThreadHandoff.h"
+#include "tests/support/FrameStamp.h"
 #include "tests/support/RunUntil.h"
 
 #include <QCoreApplication>
@@ -43,10 +44,7 @@ public:
         if (e->type() != WM_FRAMEREADY)
             return QObject::event(e);
         if (ImageLst* oldest = queue_.FrameQueueHead()) {
-            std::uint32_t stamp = 0;
-            for (int i = 0; i < 4; ++i)
-                stamp |= std::uint32_t(oldest->Is16Bit ? oldest->Data[2 * i] : oldest->Data[i])
-                         << (8 * i);
+            const std::uint32_t stamp = FrameStamp(oldest->Data.get(), oldest->Is16Bit);
             Frames.push_back(
                 {oldest->Width, oldest->Height, oldest->Is16Bit, oldest->ByteCount(), stamp});
             if (OnFrame)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/FrameStamp.h"
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -38,10 +40,7 @@ struct SerFile {
             return;
         for (std::int32_t f = 0; f < FrameCount; ++f) {
             const auto* p = reinterpret_cast<const std::uint8_t*>(b.data() + 178 + f * frameBytes);
-            std::uint32_t s = 0;
-            for (int i = 0; i < 4; ++i)
-                s |= std::uint32_t(p[i * bps]) << (8 * i);
-            Stamps.push_back(s);
+            Stamps.push_back(FrameStamp(p, bps == 2));
         }
         const std::size_t trailer = 178 + FrameCount * frameBytes;
         for (std::int32_t f = 0; trailer + 8 * (f + 1) <= b.size() && f < FrameCount; ++f) {

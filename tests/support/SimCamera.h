@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CMOSDLL32.h"
+#include "tests/support/FrameStamp.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -30,15 +31,5 @@ struct SimKnobs {
         unsetenv("ORBICAP_SIM_NO_CAMERA");
     }
 };
-
-// The sequence number the simulator stamps into the first four samples.
-inline std::uint32_t FrameStamp(const std::uint8_t* data, bool is16Bit) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) {
-        const std::uint32_t b = is16Bit ? data[2 * i] : data[i];
-        v |= b << (8 * i);
-    }
-    return v;
-}
 
 } // namespace orbicap::test
