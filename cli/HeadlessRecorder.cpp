@@ -110,7 +110,8 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     // when the camera sends nothing.
     QElapsedTimer waited;
     waited.start();
-    const int warmUpLimitMs = options.ExposureMs * 3 + 5000;
+    // A camera behind a network server may take seconds to start its stream.
+    const int warmUpLimitMs = options.ExposureMs * 3 + 10000;
     QTimer tick;
     tick.start(10);
     for (;;) {
