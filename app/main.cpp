@@ -2,9 +2,9 @@
 #include "capture/CMOSDLL32.h"
 #include "capture/IndiOption.h"
 #include "platform/EventDispatcher.h"
+#include "platform/SignalBridge.h"
 #include "session/AppContext.h"
 #include "ui/DoubleInst.h"
-#include "ui/SignalBridge.h"
 #include "ui/SplashScreen.h"
 #include "ui/Version.h"
 

@@ -1,47 +1,20 @@
 #include "HeadlessRecorder.h"
 
-#include "capture/CMOSDLL32.h"
-#include "capture/ImageList.h"
-#include "capture/OverlayText.h"
-#include "capture/VideoCapture.h"
 #include "cli/ConsoleView.h"
+#include "platform/SignalBridge.h"
 #include "platform/SystemInfo.h"
-#include "recording/AVIExport.h"
-#include "recording/FrameFlow.h"
-#include "recording/RecordingControl.h"
+#include "session/Session.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 namespace orbicap {
 
 namespace {
-
-// Set from the signal handler, read by a timer in the event loop: the only
-// state a handler may touch.
-volatile std::sig_atomic_t interruptRequested = 0;
-
-extern "C" void OnInterrupt(int) {
-    interruptRequested = 1;
-}
-
-void InstallInterruptHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // A closed terminal or a dropped remote session must finish the file too.
-    sigaction(SIGHUP, &action, nullptr);
-    // A file-size limit must show as a write error, not end the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-}
 
 int FormatCode(const std::string& format) {
     if (format == "avi")
@@ -60,47 +33,45 @@ void Say(const char* text) {
 } // namespace
 
 int RunHeadlessRecording(const RecordOptions& options, const std::string& executableDir) {
-    InstallInterruptHandlers();
+    // Ctrl+C, a service stop and a closed terminal all end the recording with
+    // the next frame, through the event loop, so that the file is finished.
+    bool interruptRequested = false;
+    const SignalBridge signalBridge([&interruptRequested] { interruptRequested = true; });
     if (options.Color && !std::getenv("ORBICAP_SIM_MODEL"))
         setenv("ORBICAP_SIM_MODEL", "qhy5v-color", 1); // only the simulator reads it
 
-    CMOSDLL32 camera;
-    const std::string driver = ChooseDriverPath(options.Driver, executableDir);
-    if (!camera.LoadCameraLibrary(driver)) {
+    ConsoleView view; // outlives the context, whose recorder reports to it
+    AppContext context;
+    context.View.Target = &view;
+    if (!BindDriver(context, ChooseDriverPath(options.Driver, executableDir))) {
         Say("Error loading QHY5VDLL.DLL... Program Ending");
-        std::fprintf(stderr, "%s\n", camera.Error().c_str());
+        std::fprintf(stderr, "%s\n", context.Camera.Error().c_str());
         return 1;
     }
-    FrameQueue queue;
-    OverlayText overlay;
-    TVideoCapture capture(camera, queue, overlay);
-    if (!capture.OpenCamera()) {
+    if (!OpenCamera(context)) {
         Say("NO CAMERA!");
         return 1;
     }
-    ConsoleView view;
-    TAVIExport recorder(queue, capture, camera, view);
+    TVideoCapture& capture = context.CaptureThread;
+    TAVIExport& recorder = context.Recorder;
+    RecordingControl& control = context.Control;
+    FrameFlow& flow = *context.Flow;
+    FrameQueue& queue = context.Queue;
     recorder.ColorCamera = options.Color;
     recorder.OverlayVisible = options.Overlay;
     if (options.QueueLimitMb)
         recorder.QueueBudgetBytes = static_cast<std::uint64_t>(*options.QueueLimitMb) << 20;
-    RecordingControl control(recorder, capture, queue, camera, view);
-    FrameFlow flow(queue, capture, recorder, camera.bufferCopy);
     flow.Inputs = [] {
         IntakeInputs in;
         in.HistogramChecked = false;
         return in;
     };
-
     flow.CaptureFailed = [&](const std::string& reason) { control.CaptureStopped(reason); };
 
     capture.ExposureMs = options.ExposureMs;
     capture.Gain = options.Gain;
-    capture.ExtraSetting = 128;
-    capture.MainWindowHandle = &flow;
-    camera.SetDigitalGain(244);
-    camera.SetCompanding(0);
-    capture.Resume();
+    PrepareCamera(context);
+    StartCapture(context);
     capture.RequestedWidth = options.Width;
     capture.RequestedHeight = options.Height;
     capture.TenBitRequested = options.TenBit;
@@ -122,7 +93,7 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
             newest && newest->Width == options.Width && newest->Is16Bit == options.TenBit)
             break;
         if (interruptRequested) {
-            capture.Stop();
+            Shutdown(context);
             Say("Interrupted before the recording started.");
             return 1;
         }
@@ -131,7 +102,7 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
             return 1;
         }
         if (waited.elapsed() > warmUpLimitMs) {
-            capture.Stop();
+            Shutdown(context);
             Say("The camera delivers no frames.");
             return 1;
         }
@@ -150,7 +121,7 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
             ? control.butCaptureClick(captureName, options.ExposureMs, count)
             : control.Button3Click(captureName, options.ExposureMs, count);
     if (refused) {
-        capture.Stop();
+        Shutdown(context);
         std::fprintf(stderr, "%s\n", refused->toLocal8Bit().constData());
         return 1;
     }
@@ -163,7 +134,7 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     sinceProgress.start();
     QObject::connect(&watch, &QTimer::timeout, [&] {
         if (interruptRequested) {
-            interruptRequested = 0;
+            interruptRequested = false;
             Say("Interrupted: the recording ends with the next frame.");
             control.CancelButtonClick();
         }
@@ -179,7 +150,7 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     watch.start(50);
     QCoreApplication::exec();
     watch.stop();
-    capture.Stop();
+    Shutdown(context);
 
     for (const std::string& file : recorder.FilesWritten())
         std::printf("%s\n", file.c_str());

@@ -1,5 +1,5 @@
+#include "platform/SignalBridge.h"
 #include "tests/support/RunUntil.h"
-#include "ui/SignalBridge.h"
 
 #include <gtest/gtest.h>
 
