@@ -1,6 +1,7 @@
 #include "ConfigOverlay.h"
 
 #include "ui/Artwork.h"
+#include "ui/VirtualKeyboard.h"
 #include "widgets/ColorSelector.h"
 #include "widgets/GlassButton.h"
 
@@ -51,7 +52,8 @@ TConfText::TConfText(OverlayText& overlay, QWidget* owner)
     auto* keyboard = new GlassButton(QIcon(KeyboardIcon()), QString(), this);
     keyboard->setObjectName(QStringLiteral("AdvGlassButton1"));
     keyboard->setGeometry(310, 212, 36, 28);
-    keyboard->setEnabled(false); // the on-screen keyboard is not there yet
+    keyboard->setEnabled(false); // until the on-screen keyboard is there
+    keyboardButton_ = keyboard;
 
     // FormCreate: the font, the formats with a sample of today, the defaults.
     style_ = OverlayStyle{};
@@ -73,6 +75,24 @@ TConfText::TConfText(OverlayText& overlay, QWidget* owner)
     connect(bgc_, &ColorSelector::changed, this, [this](const QColor& c) { BGCChange(c); });
     connect(font, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+    connect(keyboard, &GlassButton::clicked, this, [this] { BitBtn1Click(); });
+}
+
+void TConfText::SetKeyboard(TForm4* keyboard) {
+    keyboard_ = keyboard;
+    keyboardButton_->setEnabled(keyboard != nullptr);
+}
+
+void TConfText::BitBtn1Click() {
+    if (keyboard_)
+        keyboard_->ToggleKeyboard(this, fixed_);
+}
+
+void TConfText::hideEvent(QHideEvent* event) {
+    // FormHide: the keyboard belongs to this window while it is open.
+    if (keyboard_)
+        keyboard_->hide();
+    QWidget::hideEvent(event);
 }
 
 void TConfText::Additem(const QString& caption, const std::string& format, int index) {

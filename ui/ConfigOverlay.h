@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QLineEdit>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -13,6 +14,7 @@
 namespace orbicap {
 
 class ColorSelector;
+class TForm4;
 
 // "Text Overlay Properties": the date/time format, prefix, background colour
 // and font of the timestamp overlay. Changes reach the capture thread through
@@ -30,6 +32,14 @@ public:
     QButtonGroup* RadioGroup1() const { return radio_; }
     QLineEdit* Fixed() const { return fixed_; }
 
+    // The on-screen keyboard the picture button shows under this window;
+    // the button stays disabled until there is one.
+    void SetKeyboard(TForm4* keyboard);
+    void BitBtn1Click();
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void Additem(const QString& caption, const std::string& format, int index);
     void RadioGroup1Click(int index);
@@ -43,6 +53,8 @@ private:
     QLineEdit* fixed_;
     ColorSelector* bgc_;
     QWidget* radioBox_;
+    QWidget* keyboardButton_;
+    QPointer<TForm4> keyboard_;
 };
 
 } // namespace orbicap
