@@ -5,7 +5,9 @@
 #include "widgets/ColorSelector.h"
 #include "widgets/GlassButton.h"
 
+#include <QColorDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -57,10 +59,15 @@ TConfText::TConfText(OverlayText& overlay, QWidget* owner)
 
     // FormCreate: the font, the formats with a sample of today, the defaults.
     style_ = OverlayStyle{};
+    style_.Font = MatchedFont(style_.Font);
     ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
         bool ok = false;
         const QFont chosen = QFontDialog::getFont(&ok, current, this);
         return ok ? std::optional<QFont>(chosen) : std::nullopt;
+    };
+    ChooseColor = [this](const QColor& current) -> std::optional<QColor> {
+        const QColor chosen = QColorDialog::getColor(current, this, QStringLiteral("Text Color"));
+        return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
     };
     hide();
     const char* captions[] = {"No Data", "Date", "Date/Time (s)", "Date/Time(ms)", "Time(ms)"};
@@ -99,7 +106,8 @@ void TConfText::Additem(const QString& caption, const std::string& format, int i
     QString text = caption;
     if (!format.empty())
         text += QStringLiteral(" (") +
-                QString::fromStdString(FormatDateTime(format, CurrentLocalDateTime())) +
+                QString::fromStdString(
+                    FormatDateTime(format, CurrentLocalDateTime(), overlay_.Separators())) +
                 QStringLiteral(")");
     auto* button = new QRadioButton(text, radioBox_);
     button->setObjectName(QStringLiteral("Format%1").arg(index));
@@ -121,14 +129,29 @@ void TConfText::BGCChange(const QColor& color) {
         StyleChanged(style_);
 }
 
+QFont TConfText::MatchedFont(const QFont& requested) {
+    // The face font matching gives for the request, named as such: the font
+    // dialog then opens on the face the stamp is drawn in, and OK without a
+    // change keeps it.
+    QFont matched(QFontInfo(requested).family(), requested.pointSize());
+    matched.setWeight(requested.weight());
+    matched.setItalic(requested.italic());
+    return matched;
+}
+
 void TConfText::Button3Click() {
     if (!ChooseFont)
         return;
-    if (const std::optional<QFont> chosen = ChooseFont(style_.Font)) {
-        style_.Font = *chosen;
-        if (StyleChanged)
-            StyleChanged(style_);
-    }
+    const std::optional<QFont> chosen = ChooseFont(style_.Font);
+    if (!chosen)
+        return;
+    style_.Font = *chosen;
+    // The font comes with its colour; cancelling the colour keeps the old one.
+    if (ChooseColor)
+        if (const std::optional<QColor> color = ChooseColor(style_.TextColor))
+            style_.TextColor = *color;
+    if (StyleChanged)
+        StyleChanged(style_);
 }
 
 } // namespace orbicap

@@ -26,8 +26,14 @@ public:
     const OverlayStyle& Style() const { return style_; }
     // Run whenever the style changes, so the display and recorder follow.
     std::function<void(const OverlayStyle&)> StyleChanged;
-    // Opens the font chooser; replaceable in tests.
+    // "Font..." opens the font chooser, then the colour chooser for the
+    // text; both replaceable in tests.
     std::function<std::optional<QFont>(const QFont&)> ChooseFont;
+    std::function<std::optional<QColor>(const QColor&)> ChooseColor;
+    void Button3Click();
+
+    // The font the request actually resolves to, under its own name.
+    static QFont MatchedFont(const QFont& requested);
 
     QButtonGroup* RadioGroup1() const { return radio_; }
     QLineEdit* Fixed() const { return fixed_; }
@@ -45,7 +51,6 @@ private:
     void RadioGroup1Click(int index);
     void fixedChange(const QString& text);
     void BGCChange(const QColor& color);
-    void Button3Click();
 
     OverlayText& overlay_;
     OverlayStyle style_;

@@ -3,10 +3,13 @@
 #include "ui/ConfigOverlay.h"
 #include "ui/OutputNames.h"
 #include "ui/VirtualKeyboard.h"
+#include "widgets/ColorSelector.h"
 #include "widgets/GlassButton.h"
 #include "widgets/UnitEdit.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -100,6 +103,56 @@ TEST_F(KeyboardOwners, TypesTheOverlayPrefixAndHidesWithItsOwner) {
     EXPECT_TRUE(shown);
     EXPECT_EQ(context->Overlay.Prefix(), "jup");
     EXPECT_FALSE(keyboard->isVisible());
+}
+
+// How many pixels of the box's inside (outline excluded) are exactly one colour.
+int CountInBox(const QImage& image, const QRect& inside, QColor color) {
+    int count = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            count += image.pixelColor(x, y) == color ? 1 : 0;
+    return count;
+}
+
+TEST_F(KeyboardOwners, ABlackStampOnWhiteIsReadableInARecordedBmpFrame) {
+    QTemporaryDir dir;
+    chosenFolder = dir.path();
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    context->CaptureThread.ExposureMs = 10;
+    window->SetCaptureLocation1Click();
+    QTimer::singleShot(50, window.get(), [&] {
+        auto* edit = window->findChild<QLineEdit*>("Edit1");
+        edit->setText("STAMP");
+        emit edit->returnPressed();
+    });
+    window->SetCaptureFilename1Click();
+
+    auto* conf = window->findChild<TConfText*>(QStringLiteral("ConfText"));
+    ASSERT_NE(conf, nullptr);
+    conf->ChooseFont = [](const QFont& current) { return std::optional<QFont>(current); };
+    conf->ChooseColor = [](const QColor&) { return std::optional<QColor>(Qt::black); };
+    conf->findChild<ColorSelector*>(QStringLiteral("BGC"))->SetSelectedColor(Qt::white);
+    conf->Button3Click();
+    EXPECT_EQ(conf->Style().TextColor, QColor(Qt::black));
+    Action("Visible1")->trigger();
+
+    Action("BMP2")->trigger();
+    Find<UnitEdit>("expos")->SetText("3");
+    Find<GlassButton>("Button3")->click();
+    ASSERT_TRUE(RunUntil([&] { return !context->Recorder.IsRecording(); }, 20000));
+    const QStringList files = QDir(dir.path()).entryList({"STAMP_*.BMP"}, QDir::Files);
+    ASSERT_EQ(files.size(), 3);
+    // The last frame: each frame carries the text of its own capture time.
+    const QImage frame(dir.filePath(files.back()));
+    ASSERT_FALSE(frame.isNull());
+
+    const QFontMetrics metrics(conf->Style().Font);
+    const int w = metrics.horizontalAdvance(QString::fromStdString(context->Overlay.Text()));
+    const QRect inside(11, 9, w + 2, metrics.height() + 2);
+    const int white = CountInBox(frame, inside, Qt::white);
+    const int black = CountInBox(frame, inside, Qt::black);
+    EXPECT_GT(white, inside.width() * inside.height() / 4);
+    EXPECT_GT(black, 20) << "the text must show against its background";
 }
 
 } // namespace
