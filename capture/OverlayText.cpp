@@ -1,5 +1,7 @@
 #include "OverlayText.h"
 
+#include <QLocale>
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -36,9 +38,32 @@ void AppendNumber(std::string& out, int value, int digits) {
     out += buffer;
 }
 
+// The first character of a format that is neither a pattern letter nor a
+// quote, or fallback when there is none.
+std::string FirstSeparator(const QString& format, const std::string& fallback) {
+    for (const QChar c : format)
+        if (!c.isLetter() && c != u'\'' && !c.isSpace())
+            return QString(c).toStdString();
+    return fallback;
+}
+
 } // namespace
 
-std::string FormatDateTime(const std::string& format, const LocalDateTime& t) {
+DateTimeSeparators SeparatorsOf(const QLocale& locale) {
+    DateTimeSeparators separators;
+    if (locale.language() == QLocale::C)
+        return separators;
+    separators.Date = FirstSeparator(locale.dateFormat(QLocale::ShortFormat), separators.Date);
+    separators.Time = FirstSeparator(locale.timeFormat(QLocale::ShortFormat), separators.Time);
+    return separators;
+}
+
+DateTimeSeparators SystemSeparators() {
+    return SeparatorsOf(QLocale::system());
+}
+
+std::string FormatDateTime(const std::string& format, const LocalDateTime& t,
+                           const DateTimeSeparators& separators) {
     std::string out;
     bool afterHour = false; // "mm" right after an hour field means minutes
     for (std::size_t i = 0; i < format.size();) {
@@ -70,6 +95,12 @@ std::string FormatDateTime(const std::string& format, const LocalDateTime& t) {
             AppendNumber(out, t.Millisecond, 3);
             i += 3;
             afterHour = false;
+        } else if (format[i] == '/') {
+            out += separators.Date;
+            ++i;
+        } else if (format[i] == ':') {
+            out += separators.Time;
+            ++i;
         } else {
             out += format[i];
             ++i;
@@ -94,14 +125,18 @@ bool TrimmedIsEmpty(const std::string& s) {
 } // namespace
 
 std::string ComposeOverlayText(const std::string& dateFormat, const std::string& prefix,
-                               const LocalDateTime& now) {
+                               const LocalDateTime& now, const DateTimeSeparators& separators) {
     std::string text;
     if (!dateFormat.empty())
-        text = FormatDateTime(dateFormat, now);
+        text = FormatDateTime(dateFormat, now, separators);
     if (!TrimmedIsEmpty(prefix))
         text = prefix + " " + text;
     return text;
 }
+
+OverlayText::OverlayText() : OverlayText(SystemSeparators()) {}
+
+OverlayText::OverlayText(DateTimeSeparators separators) : separators_(std::move(separators)) {}
 
 void OverlayText::SetDateFormat(std::string format) {
     std::lock_guard guard(lock_);
@@ -125,7 +160,7 @@ std::string OverlayText::Prefix() const {
 
 std::string OverlayText::Compose(const LocalDateTime& now) {
     std::lock_guard guard(lock_);
-    text_ = ComposeOverlayText(dateFormat_, prefix_, now);
+    text_ = ComposeOverlayText(dateFormat_, prefix_, now, separators_);
     return text_;
 }
 

@@ -4,7 +4,21 @@
 #include <mutex>
 #include <string>
 
+class QLocale;
+
 namespace orbicap {
+
+// What "/" and ":" in a format stand for: the user's date and time
+// separators. The defaults are those of the C locale.
+struct DateTimeSeparators {
+    std::string Date = "/";
+    std::string Time = ":";
+};
+
+// The separators of a locale's short date and time formats; the C locale
+// keeps the defaults, so texts made under it stay as they always were.
+DateTimeSeparators SeparatorsOf(const QLocale& locale);
+DateTimeSeparators SystemSeparators();
 
 // Broken-down local date and time, to the millisecond.
 struct LocalDateTime {
@@ -16,7 +30,8 @@ LocalDateTime CurrentLocalDateTime();
 // Formats with the pattern letters dd, mm (month; minutes right after hh),
 // yyyy, hh, nn (minutes), ss, zzz; "/" and ":" stand for the date and time
 // separators, anything else is copied.
-std::string FormatDateTime(const std::string& format, const LocalDateTime& t);
+std::string FormatDateTime(const std::string& format, const LocalDateTime& t,
+                           const DateTimeSeparators& separators = {});
 
 // The date/time formats of the overlay window, by index.
 inline const std::array<std::string, 5> kOverlayFormats = {
@@ -28,6 +43,12 @@ inline const std::array<std::string, 5> kOverlayFormats = {
 // handed over under one lock.
 class OverlayText {
 public:
+    // Separators of the user's locale, read once: the capture thread must not
+    // ask the locale for them on every frame.
+    OverlayText();
+    explicit OverlayText(DateTimeSeparators separators);
+    const DateTimeSeparators& Separators() const { return separators_; }
+
     void SetDateFormat(std::string format);
     void SetPrefix(std::string prefix);
     std::string DateFormat() const;
@@ -40,6 +61,7 @@ public:
     void SetText(std::string text);
 
 private:
+    const DateTimeSeparators separators_;
     mutable std::mutex lock_;
     std::string dateFormat_ = kOverlayFormats[3];
     std::string prefix_;
@@ -49,6 +71,6 @@ private:
 // The composition rule on its own: prefix (untrimmed) + " " + date text when
 // the trimmed prefix is not empty, else the date text.
 std::string ComposeOverlayText(const std::string& dateFormat, const std::string& prefix,
-                               const LocalDateTime& now);
+                               const LocalDateTime& now, const DateTimeSeparators& separators = {});
 
 } // namespace orbicap

@@ -42,6 +42,12 @@ void ForEachOpaquePixel(std::uint8_t* bottomUpPixels, int width, int height, int
 
 } // namespace
 
+QFont DefaultOverlayFont() {
+    QFont font(QStringLiteral("Courier New"), 12);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
 QImage RenderOverlayTile(const std::string& text, const OverlayStyle& style) {
     const QString label = QString::fromStdString(text);
     const QFontMetrics metrics(style.Font);

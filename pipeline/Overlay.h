@@ -11,9 +11,14 @@
 
 namespace orbicap {
 
+// The start font: 12-point Courier New, or the fixed-pitch face font
+// matching puts in its place where that family is missing, so the stamp stays
+// a typewriter face on any machine.
+QFont DefaultOverlayFont();
+
 // How the timestamp box looks; set in the overlay properties window.
 struct OverlayStyle {
-    QFont Font = QFont(QStringLiteral("Courier New"), 12);
+    QFont Font = DefaultOverlayFont();
     QColor TextColor = Qt::white;
     QColor BackColor = Qt::black;
 };

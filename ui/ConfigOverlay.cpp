@@ -1,10 +1,13 @@
 #include "ConfigOverlay.h"
 
 #include "ui/Artwork.h"
+#include "ui/VirtualKeyboard.h"
 #include "widgets/ColorSelector.h"
 #include "widgets/GlassButton.h"
 
+#include <QColorDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -51,14 +54,20 @@ TConfText::TConfText(OverlayText& overlay, QWidget* owner)
     auto* keyboard = new GlassButton(QIcon(KeyboardIcon()), QString(), this);
     keyboard->setObjectName(QStringLiteral("AdvGlassButton1"));
     keyboard->setGeometry(310, 212, 36, 28);
-    keyboard->setEnabled(false); // the on-screen keyboard is not there yet
+    keyboard->setEnabled(false); // until the on-screen keyboard is there
+    keyboardButton_ = keyboard;
 
     // FormCreate: the font, the formats with a sample of today, the defaults.
     style_ = OverlayStyle{};
+    style_.Font = MatchedFont(style_.Font);
     ChooseFont = [this](const QFont& current) -> std::optional<QFont> {
         bool ok = false;
         const QFont chosen = QFontDialog::getFont(&ok, current, this);
         return ok ? std::optional<QFont>(chosen) : std::nullopt;
+    };
+    ChooseColor = [this](const QColor& current) -> std::optional<QColor> {
+        const QColor chosen = QColorDialog::getColor(current, this, QStringLiteral("Text Color"));
+        return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
     };
     hide();
     const char* captions[] = {"No Data", "Date", "Date/Time (s)", "Date/Time(ms)", "Time(ms)"};
@@ -73,13 +82,32 @@ TConfText::TConfText(OverlayText& overlay, QWidget* owner)
     connect(bgc_, &ColorSelector::changed, this, [this](const QColor& c) { BGCChange(c); });
     connect(font, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
+    connect(keyboard, &GlassButton::clicked, this, [this] { BitBtn1Click(); });
+}
+
+void TConfText::SetKeyboard(TForm4* keyboard) {
+    keyboard_ = keyboard;
+    keyboardButton_->setEnabled(keyboard != nullptr);
+}
+
+void TConfText::BitBtn1Click() {
+    if (keyboard_)
+        keyboard_->ToggleKeyboard(this, fixed_);
+}
+
+void TConfText::hideEvent(QHideEvent* event) {
+    // FormHide: the keyboard belongs to this window while it is open.
+    if (keyboard_)
+        keyboard_->hide();
+    QWidget::hideEvent(event);
 }
 
 void TConfText::Additem(const QString& caption, const std::string& format, int index) {
     QString text = caption;
     if (!format.empty())
         text += QStringLiteral(" (") +
-                QString::fromStdString(FormatDateTime(format, CurrentLocalDateTime())) +
+                QString::fromStdString(
+                    FormatDateTime(format, CurrentLocalDateTime(), overlay_.Separators())) +
                 QStringLiteral(")");
     auto* button = new QRadioButton(text, radioBox_);
     button->setObjectName(QStringLiteral("Format%1").arg(index));
@@ -101,14 +129,29 @@ void TConfText::BGCChange(const QColor& color) {
         StyleChanged(style_);
 }
 
+QFont TConfText::MatchedFont(const QFont& requested) {
+    // The face font matching gives for the request, named as such: the font
+    // dialog then opens on the face the stamp is drawn in, and OK without a
+    // change keeps it.
+    QFont matched(QFontInfo(requested).family(), requested.pointSize());
+    matched.setWeight(requested.weight());
+    matched.setItalic(requested.italic());
+    return matched;
+}
+
 void TConfText::Button3Click() {
     if (!ChooseFont)
         return;
-    if (const std::optional<QFont> chosen = ChooseFont(style_.Font)) {
-        style_.Font = *chosen;
-        if (StyleChanged)
-            StyleChanged(style_);
-    }
+    const std::optional<QFont> chosen = ChooseFont(style_.Font);
+    if (!chosen)
+        return;
+    style_.Font = *chosen;
+    // The font comes with its colour; cancelling the colour keeps the old one.
+    if (ChooseColor)
+        if (const std::optional<QColor> color = ChooseColor(style_.TextColor))
+            style_.TextColor = *color;
+    if (StyleChanged)
+        StyleChanged(style_);
 }
 
 } // namespace orbicap

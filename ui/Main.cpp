@@ -13,6 +13,7 @@
 #include "ui/OutputNames.h"
 #include "ui/SplashScreen.h"
 #include "ui/Version.h"
+#include "ui/VirtualKeyboard.h"
 #include "ui/WaitUntilHidden.h"
 #include "widgets/GlassButton.h"
 #include "widgets/HtmlLabel.h"
@@ -186,6 +187,9 @@ TForm1::StartResult TForm1::Startup() {
     ctx_.Camera.SetCompanding(companding1_->isChecked() ? 1 : 0);
     ctx_.Camera.RowNoise(rowNoise1_->isChecked() ? 0 : 1);
     QCoreApplication::processEvents();
+    auto* keyboard = new TForm4(SettingsStore(kKeyboardSettings), this); // created hidden
+    confText_->SetKeyboard(keyboard);
+    form5_->SetKeyboard(keyboard);
     return StartResult::Running;
 }
 

@@ -1,6 +1,7 @@
 #include "OutputNames.h"
 
 #include "ui/Artwork.h"
+#include "ui/VirtualKeyboard.h"
 #include "widgets/GlassButton.h"
 
 #include <QLabel>
@@ -29,16 +30,35 @@ TForm5::TForm5(QWidget* owner)
     auto* keyboard = new GlassButton(QIcon(KeyboardIcon()), QString(), this);
     keyboard->setObjectName(QStringLiteral("AdvGlassButton3"));
     keyboard->setGeometry(254, 28, 34, 24);
-    keyboard->setEnabled(false); // the on-screen keyboard is not there yet
+    keyboard->setEnabled(false); // until the on-screen keyboard is there
+    keyboardButton_ = keyboard;
     connect(ok, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(edit_, &QLineEdit::returnPressed, this, [this] { Button1Click(); });
+    connect(keyboard, &GlassButton::clicked, this, [this] { BitBtn1Click(); });
     hide();
 }
 
 void TForm5::showEvent(QShowEvent* event) {
     edit_->setText(BaseName);
     QWidget::showEvent(event);
+}
+
+void TForm5::hideEvent(QHideEvent* event) {
+    // FormHide: the keyboard belongs to this window while it is open.
+    if (keyboard_)
+        keyboard_->hide();
+    QWidget::hideEvent(event);
+}
+
+void TForm5::SetKeyboard(TForm4* keyboard) {
+    keyboard_ = keyboard;
+    keyboardButton_->setEnabled(keyboard != nullptr);
+}
+
+void TForm5::BitBtn1Click() {
+    if (keyboard_)
+        keyboard_->ToggleKeyboard(this, edit_);
 }
 
 void TForm5::Button1Click() {

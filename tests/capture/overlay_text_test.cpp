@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 namespace orbicap {
 namespace {
 
@@ -44,6 +46,26 @@ TEST(OverlayText, ComposeStoresTheText) {
     overlay.SetPrefix("Saturn");
     EXPECT_EQ(overlay.Compose(kMoment), "Saturn 21:34:56.789");
     EXPECT_EQ(overlay.Text(), "Saturn 21:34:56.789");
+}
+
+TEST(OverlayText, SeparatorsFollowTheUsersLocale) {
+    struct Case {
+        QLocale locale;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {QLocale::c(), "09/12/2025 21:34:56.789"}, // recorded test files stay as they were
+        {QLocale(QLocale::German, QLocale::Germany), "09.12.2025 21:34:56.789"},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), "09/12/2025 21:34:56.789"},
+        {QLocale(QLocale::Finnish, QLocale::Finland), "09.12.2025 21.34.56.789"},
+    };
+    for (const Case& c : cases) {
+        const OverlayText overlay(SeparatorsOf(c.locale));
+        EXPECT_EQ(FormatDateTime(kOverlayFormats[3], kMoment, overlay.Separators()), c.expected)
+            << c.locale.name().toStdString();
+    }
+    // Minutes after an hour field stay minutes with any time separator.
+    EXPECT_EQ(FormatDateTime("hh:mm", kMoment, {"-", "."}), "21.34");
 }
 
 } // namespace
