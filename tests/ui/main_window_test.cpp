@@ -136,6 +136,10 @@ TEST_F(MainWindow, ShowsAMovingImageAndTheFrameRate) {
     auto* average = Find<QLabel>("lAvg");
     EXPECT_TRUE(RunUntil([&] { return !average->text().contains("---"); }, 60000))
         << "the histogram never ran";
+    // The picture on screen changes from frame to frame (seeing and noise).
+    const QImage shown = context->Display->DisplayBitmap.copy();
+    EXPECT_TRUE(RunUntil([&] { return context->Display->DisplayBitmap != shown; }, 60000))
+        << "the live image does not move";
 }
 
 // The view paints the renderer's own picture: nothing copies it per frame,
