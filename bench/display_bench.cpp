@@ -3,6 +3,7 @@
 // draw), beside memcpy of the output picture's bytes in the same run.
 // DisplayRefreshCopying/400 repeats it with a view that keeps its own copy of
 // the picture, as the view once did, so the cost of that copy shows.
+#include "bench/PipelineFixtures.h"
 #include "pipeline/DisplayRenderer.h"
 #include "pipeline/FrameIntake.h"
 #include "platform/TickCounter.h"
@@ -21,45 +22,14 @@
 namespace orbicap {
 namespace {
 
-constexpr int kW = 752;
-constexpr int kH = 480;
+using bench::DriverCopy;
+using bench::Fastest;
+using bench::kH;
+using bench::kW;
+using bench::Memcpy;
+using bench::NullSink;
+using bench::PlanetFrame;
 
-std::vector<std::uint8_t> PlanetFrame() {
-    std::vector<std::uint8_t> frame(static_cast<std::size_t>(kW) * kH);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            const double r = std::hypot(x - 376.0, y - 240.0) / 100.0;
-            const double v = 3.0 + (r < 1.0 ? 150.0 * std::sqrt(1.0 - r * r) : 0.0);
-            frame[static_cast<std::size_t>(y) * kW + x] = static_cast<std::uint8_t>(v);
-        }
-    return frame;
-}
-
-double Fastest(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-
-class NullSink : public IntakeSink {
-public:
-    void PostFramePaint() override {}
-    void PostFrameStore() override {}
-    void DropOldestFrame() override {}
-    void UpdateHistogram(const std::uint8_t*, int, int) override {}
-};
-
-void DriverCopy(const void* source, void* destination, int bytes) {
-    std::memcpy(destination, source, static_cast<std::size_t>(bytes));
-}
-
-void Memcpy(benchmark::State& state) {
-    const auto bytes = static_cast<std::size_t>(state.range(0));
-    std::vector<std::uint8_t> src(bytes, 1), dst(bytes);
-    for (auto _ : state) {
-        std::memcpy(dst.data(), src.data(), bytes);
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-    }
-}
 BENCHMARK(Memcpy)->Arg(3008 * 1920)->ComputeStatistics("min", Fastest);
 
 void Refresh(benchmark::State& state, bool viewCopies) {
