@@ -105,10 +105,8 @@ def case_resolution(binary, port, out, failures):
 
 def case_second_start(binary, port, out, failures):
     # The second start on the same server, with a new window: what the first
-    # one left behind must not get in the way. Known to stall now and then
-    # (about one run in five here: the simulator reports "Invalid source
-    # buffer size" and its stream sends nothing), so it is run by hand, not
-    # by ctest, until that is found.
+    # one left behind must not get in the way. Like "resolution", run by
+    # hand, not by ctest, until the stall after a change of window is found.
     ser_case(binary, port, out, [], 10, 752, 480, 8, failures)
     for old in glob.glob(out + "_*.SER"):
         os.remove(old)
