@@ -137,12 +137,11 @@ AviLayer::AviLayer() = default;
 
 AviLayer::~AviLayer() {
     while (!files_.empty())
-        CloseAvi(files_.begin()->first);
+        static_cast<void>(CloseAvi(files_.begin()->first));
 }
 
-int AviLayer::Fail(std::string text) {
-    error_ = std::move(text);
-    return -1;
+Status AviLayer::Fail(std::string text) {
+    return Status::Failure(std::move(text));
 }
 
 bool AviLayer::RawGreyAvailable() const {
@@ -153,8 +152,8 @@ bool AviLayer::RawGreyAvailable() const {
            avcodec_pix_fmt_to_codec_tag(AV_PIX_FMT_GRAY8) == kGreyTag;
 }
 
-int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
-                        AviRate framesPerSecond) {
+Result<int> AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
+                                AviRate framesPerSecond) {
     const std::string what = "Cannot create AVI file " + fileName + ": ";
     if (fmt.Width <= 0 || fmt.Height <= 0)
         return Fail(what + "invalid frame size " + std::to_string(fmt.Width) + " x " +
@@ -243,7 +242,7 @@ int AviLayer::CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
     return handle;
 }
 
-int AviLayer::AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked) {
+Status AviLayer::AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked) {
     const auto it = files_.find(handle);
     if (it == files_.end())
         return Fail("AVI handle " + std::to_string(handle) + " is not open");
@@ -313,10 +312,10 @@ int AviLayer::AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked) {
                     file.Name + ": " + AvErrorText(rc));
     }
     ++file.FrameIndex;
-    return 0;
+    return Status();
 }
 
-int AviLayer::CloseAvi(int handle) {
+Status AviLayer::CloseAvi(int handle) {
     const auto it = files_.find(handle);
     if (it == files_.end())
         return Fail("AVI handle " + std::to_string(handle) + " is not open");
@@ -340,7 +339,7 @@ int AviLayer::CloseAvi(int handle) {
         reason = "close failed (" + AvErrorText(rc) + ")";
     if (!reason.empty())
         return Fail("AVI file " + file->Name + " is incomplete: " + reason);
-    return 0;
+    return Status();
 }
 
 } // namespace orbicap

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Status.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -31,7 +33,7 @@ AviRate AviRateForExposure(int exposureMs);
 // bytes, bottom row first) and are stored either as 24-bit DIB frames
 // (bottom-up, rows padded to 4 bytes, as every reader expects of BI_RGB) or,
 // after UseAGRY(1), as 8-bit grey raw frames (fourcc Y800, top row first).
-// Calls return -1 on failure; LastError() then says which file and why.
+// A failed call's status says which file and why.
 // Not thread-safe: one thread drives all handles.
 class AviLayer {
 public:
@@ -40,18 +42,18 @@ public:
     AviLayer(const AviLayer&) = delete;
     AviLayer& operator=(const AviLayer&) = delete;
 
-    // Creates the file and writes its header. Returns a handle >= 0, or -1.
-    int CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
-                  AviRate framesPerSecond = AviRate{});
-    // Appends one picture of the handle's format. 0 on success, -1 on
-    // failure; after a failure every later call on the handle fails too. A
+    // Creates the file and writes its header; the result is its handle.
+    Result<int> CreateAvi(const std::string& fileName, const AviFrameFormat& fmt,
+                          AviRate framesPerSecond = AviRate{});
+    // Appends one picture of the handle's format. After a failure every
+    // later call on the handle fails too. A
     // picture that would not fit (past the file-size limit, or the free
     // space less the room the index needs) is refused before any of it is
     // written, so the file still closes well-formed with the frames before.
-    int AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked);
-    // Writes the index, closes the file and frees the handle. 0 only when
-    // every write of the file succeeded (a refused picture wrote nothing).
-    int CloseAvi(int handle);
+    Status AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked);
+    // Writes the index, closes the file and frees the handle. Succeeds only
+    // when every write of the file succeeded (a refused picture wrote nothing).
+    Status CloseAvi(int handle);
 
     // 1: files created from now on store 8-bit grey frames; 0: 24-bit.
     void UseAGRY(int flag) { useGrey_ = flag != 0; }
@@ -59,19 +61,17 @@ public:
     // Whether the linked FFmpeg can write 8-bit grey raw frames into AVI.
     bool RawGreyAvailable() const;
 
-    const std::string& LastError() const { return error_; }
     // Number of files open now.
     std::size_t OpenCount() const { return files_.size(); }
 
     struct File; // one open file; defined in the implementation
 
 private:
-    int Fail(std::string text);
+    static Status Fail(std::string text);
 
     bool useGrey_ = false;
     int nextHandle_ = 0;
     std::map<int, std::unique_ptr<File>> files_;
-    std::string error_;
 };
 
 } // namespace orbicap

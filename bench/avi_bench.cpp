@@ -60,28 +60,30 @@ void BM_AviWriter(benchmark::State& state) {
     const RenderBitmap& picture = RenderedFrame();
     const std::string name = (BenchDir() / "orbicap-bench.AVI").string();
     AviWriter writer;
-    if (writer.OpenAviFile(name, picture.Width, picture.Height) < 0) {
-        state.SkipWithError(writer.Error().c_str());
+    if (const Status opened = writer.OpenAviFile(name, picture.Width, picture.Height);
+        opened.Failed()) {
+        state.SkipWithError(opened.Message().c_str());
         return;
     }
     int inFile = 0;
     for (auto _ : state) {
         if (inFile == kFramesPerFile) {
             state.PauseTiming();
-            writer.CloseAviFile();
-            writer.OpenAviFile(name, picture.Width, picture.Height);
+            static_cast<void>(writer.CloseAviFile());
+            static_cast<void>(writer.OpenAviFile(name, picture.Width, picture.Height));
             inFile = 0;
             state.ResumeTiming();
         }
-        if (!writer.WriteAviFrame(picture.Bits.data(), picture.Width, picture.Height,
-                                  RecorderByteCount(picture))) {
-            state.SkipWithError(writer.Error().c_str());
+        if (const Status written = writer.WriteAviFrame(picture.Bits.data(), picture.Width,
+                                                        picture.Height, RecorderByteCount(picture));
+            written.Failed()) {
+            state.SkipWithError(written.Message().c_str());
             break;
         }
         ++inFile;
     }
-    if (!writer.CloseAviFile())
-        state.SkipWithError(writer.Error().c_str());
+    if (const Status closed = writer.CloseAviFile(); closed.Failed())
+        state.SkipWithError(closed.Message().c_str());
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(picture.Bits.size()));
     std::filesystem::remove(writer.PartName(1));
 }

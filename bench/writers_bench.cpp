@@ -87,20 +87,21 @@ void BM_SerAppend(benchmark::State& state) {
     const std::uint8_t* pixels = FramePixels().data();
     SerWriter writer(SerClock{36526.0, 0});
     int inFile = 0;
-    writer.CreateSerFile(path, kWidth, kHeight, 8);
+    static_cast<void>(writer.CreateSerFile(path, kWidth, kHeight, 8));
     for (auto _ : state) {
         if (inFile == kFramesPerFile) {
-            writer.CloseSerFile();
-            writer.CreateSerFile(path, kWidth, kHeight, 8);
+            static_cast<void>(writer.CloseSerFile());
+            static_cast<void>(writer.CreateSerFile(path, kWidth, kHeight, 8));
             inFile = 0;
         }
-        if (!writer.AddSerFrame(pixels, kFrameBytes8, 36526.5)) {
-            state.SkipWithError(writer.ErrorText().c_str());
+        if (const Status added = writer.AddSerFrame(pixels, kFrameBytes8, 36526.5);
+            added.Failed()) {
+            state.SkipWithError(added.Message().c_str());
             break;
         }
         ++inFile;
     }
-    writer.CloseSerFile();
+    static_cast<void>(writer.CloseSerFile());
     std::remove(path.c_str());
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kFrameBytes8));
 }
@@ -141,11 +142,11 @@ void BM_Fits16PerFrame(benchmark::State& state) {
     for (int i = 0; i < kFitsNames; ++i) {
         names.push_back(BenchFile("orbicap-bench-" + std::to_string(i) + ".FIT"));
     }
-    std::string error;
     std::size_t next = 0;
     for (auto _ : state) {
-        if (!WriteFitsFile(names[next], frame, false, fitsBuffer.get(), error)) {
-            state.SkipWithError(error.c_str());
+        if (const Status written = WriteFitsFile(names[next], frame, false, fitsBuffer.get());
+            written.Failed()) {
+            state.SkipWithError(written.Message().c_str());
             break;
         }
         next = (next + 1) % names.size();

@@ -116,13 +116,12 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
                              options.Seconds.has_value()};
     const QString captureName = QString::fromStdString(options.Out);
     const int format = recorder.RecordFormat;
-    const std::optional<QString> refused =
-        (format == kFormatSER || format == kFormatAVI)
-            ? control.butCaptureClick(captureName, options.ExposureMs, count)
-            : control.Button3Click(captureName, options.ExposureMs, count);
-    if (refused) {
+    const Status started = (format == kFormatSER || format == kFormatAVI)
+                               ? control.StartVideo(captureName, options.ExposureMs, count)
+                               : control.StartStills(captureName, options.ExposureMs, count);
+    if (started.Failed()) {
         Shutdown(context);
-        std::fprintf(stderr, "%s\n", refused->toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", started.Message().c_str());
         return 1;
     }
     // The file really written: an AVI recording's first part, not its name.
@@ -136,7 +135,7 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
         if (interruptRequested) {
             interruptRequested = false;
             Say("Interrupted: the recording ends with the next frame.");
-            control.CancelButtonClick();
+            control.Cancel();
         }
         control.CheckCameraStall(flow.LastFrameTick);
         if (sinceProgress.elapsed() >= 1000 && recorder.IsRecording()) {

@@ -41,30 +41,29 @@ void TAVIExport::ResetForStart() {
     queueBudgetMessage_.clear();
 }
 
-bool TAVIExport::StartRecording(const std::string& fileName, int width, int height, bool is16Bit) {
+Status TAVIExport::StartRecording(const std::string& fileName, int width, int height,
+                                  bool is16Bit) {
     ResetForStart();
+    Status opened;
     if (RecordFormat == kFormatSER) {
-        const bool ok = ser_.CreateSerFile(fileName, width, height, is16Bit ? 16 : 8);
-        OutputHandle = ok ? kOutputSer : kOutputIdle;
-        if (ok)
+        opened = ser_.CreateSerFile(fileName, width, height, is16Bit ? 16 : 8);
+        if (opened.Ok())
             files_.push_back(fileName);
-        else
-            error_ = ser_.ErrorText();
+        OutputHandle = opened.Ok() ? kOutputSer : kOutputIdle;
     } else {
         // Colour frames are rendered one pixel narrower and lower than the
         // mosaic; the stream takes the rendered size so no frame is padded.
         const int streamWidth = ColorCamera ? width - 1 : width;
         const int streamHeight = ColorCamera ? height - 1 : height;
-        const int handle =
+        opened =
             avi_.OpenAviFile(fileName, streamWidth, streamHeight, AviRateForExposure(ExposureMs));
-        OutputHandle = handle < 0 ? kOutputIdle : handle;
-        if (handle < 0)
-            error_ = avi_.Error();
-        else
+        if (opened.Ok())
             files_.push_back(avi_.PartName(1)); // the name without a part number is never made
+        OutputHandle = opened.Ok() ? avi_.AviHandle() : kOutputIdle;
     }
+    error_ = opened.Message();
     lastPatch_ = lastInfo_ = lastMemoryCheck_ = ticks_.Now();
-    return OutputHandle == kOutputIdle;
+    return opened;
 }
 
 void TAVIExport::RecordStep() {
@@ -107,8 +106,8 @@ void TAVIExport::RecordStep() {
     if (OutputHandle == kOutputSer && TickAfter(now, lastPatch_ + kHeaderPatchIntervalMs)) {
         // A crash now still leaves a file whose header counts its frames.
         lastPatch_ = now;
-        if (!ser_.PatchFrameCount()) {
-            EndWithError(ser_.ErrorText());
+        if (const Status patched = ser_.PatchFrameCount(); patched.Failed()) {
+            EndWithError(patched.Message());
             return;
         }
     }
@@ -157,59 +156,54 @@ TAVIExport::StoreResult TAVIExport::StoreFrame() {
     ImageLst* frame = queue_.FrameQueueHead();
     if (!frame)
         return StoreResult::QueueEmpty;
-    bool ok = false;
+    Status stored;
     switch (RecordFormat) {
     case kFormatAVI:
-        ok = StoreAvi(*frame);
+        stored = StoreAvi(*frame);
         break;
     case kFormatFIT:
-        ok = StoreFits(*frame);
+        stored = StoreFits(*frame);
         break;
     case kFormatSER:
-        ok = StoreSer(*frame);
+        stored = StoreSer(*frame);
         break;
     case kFormatBMP:
-        ok = StoreBmp(*frame);
+        stored = StoreBmp(*frame);
         break;
     default:
-        error_ = "Unknown recording format";
+        stored = Status::Failure("Unknown recording format");
         break;
     }
-    if (!ok)
+    if (stored.Failed()) {
+        error_ = stored.Message();
         return StoreResult::Failed;
+    }
     ++StoredFrames;
     queue_.DropOldestFrame();
     return StoreResult::Stored;
 }
 
-bool TAVIExport::StoreSer(ImageLst& frame) {
-    if (OutputHandle != kOutputSer) {
-        error_ = "The SER file of this recording is not open";
-        return false;
-    }
-    if (!ser_.AddSerFrame(frame.Data.get(), frame.Width * frame.Height, frame.TimeStamp)) {
-        error_ = ser_.ErrorText();
-        return false;
-    }
-    return true;
+Status TAVIExport::StoreSer(ImageLst& frame) {
+    if (OutputHandle != kOutputSer)
+        return Status::Failure("The SER file of this recording is not open");
+    return ser_.AddSerFrame(frame.Data.get(), frame.Width * frame.Height, frame.TimeStamp);
 }
 
-bool TAVIExport::StoreAvi(ImageLst& frame) {
+Status TAVIExport::StoreAvi(ImageLst& frame) {
     RenderFrame(frame, ColorCamera, camera_, renderBitmap_, OverlayVisible, Style);
     const std::int64_t byteCount = 3ll * (renderBitmap_.Width - 1) * (renderBitmap_.Height - 1);
-    if (!avi_.WriteAviFrame(renderBitmap_.Bits.data(), renderBitmap_.Width, renderBitmap_.Height,
-                            byteCount)) {
-        error_ = avi_.Error();
-        return false;
-    }
+    if (Status written = avi_.WriteAviFrame(renderBitmap_.Bits.data(), renderBitmap_.Width,
+                                            renderBitmap_.Height, byteCount);
+        written.Failed())
+        return written;
     // AviPart() is the number the next part will carry.
     const std::string part = avi_.PartName(avi_.AviPart() - 1);
     if (files_.empty() || files_.back() != part)
         files_.push_back(part);
-    return true;
+    return Status();
 }
 
-bool TAVIExport::StoreFits(ImageLst& frame) {
+Status TAVIExport::StoreFits(ImageLst& frame) {
     if (ColorCamera) {
         if (frame.Is16Bit)
             camera_.debayerImageFITWORD(reinterpret_cast<const unsigned short*>(frame.Data.get()),
@@ -220,37 +214,31 @@ bool TAVIExport::StoreFits(ImageLst& frame) {
                                         frame.Height);
     }
     const std::string name = NextFrameFileName(FrameBaseName, FrameFileNumber);
-    std::string error;
-    if (!WriteFitsFile(name, frame, ColorCamera, fitsBuffer_.get(), error)) {
-        error_ = error;
-        return false;
-    }
-    files_.push_back(name);
-    return true;
+    Status written = WriteFitsFile(name, frame, ColorCamera, fitsBuffer_.get());
+    if (written.Ok())
+        files_.push_back(name);
+    return written;
 }
 
-bool TAVIExport::StoreBmp(ImageLst& frame) {
+Status TAVIExport::StoreBmp(ImageLst& frame) {
     RenderFrame(frame, ColorCamera, camera_, renderBitmap_, OverlayVisible, Style);
     const std::string name = NextFrameFileName(FrameBaseName, FrameFileNumber);
-    std::string error;
-    if (!SaveBmpFile(name, renderBitmap_.Bits.data(), renderBitmap_.Width, renderBitmap_.Height,
-                     error)) {
-        error_ = error;
-        return false;
-    }
-    files_.push_back(name);
-    return true;
+    Status saved =
+        SaveBmpFile(name, renderBitmap_.Bits.data(), renderBitmap_.Width, renderBitmap_.Height);
+    if (saved.Ok())
+        files_.push_back(name);
+    return saved;
 }
 
 void TAVIExport::FinishRecording() {
     const bool oneFile = OutputHandle != kOutputIdle && OutputHandle != kOutputFrameFiles;
-    if (OutputHandle == kOutputSer) {
-        if (!ser_.CloseSerFile() && error_.empty())
-            error_ = ser_.ErrorText();
-    } else if (oneFile) {
-        if (!avi_.CloseAviFile() && error_.empty())
-            error_ = avi_.Error();
-    }
+    Status closed;
+    if (OutputHandle == kOutputSer)
+        closed = ser_.CloseSerFile();
+    else if (oneFile)
+        closed = avi_.CloseAviFile();
+    if (closed.Failed() && error_.empty())
+        error_ = closed.Message();
     if (oneFile) {
         // Writes to a file that was deleted or moved away all succeed, so
         // only its absence at the end tells that the recording is not where

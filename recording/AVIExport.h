@@ -36,7 +36,6 @@ public:
     std::int32_t RecordFormat = kFormatFIT;
     std::string FrameBaseName;
     bool ColorCamera = false;
-    bool Running = false;
 
     // What AVI and BMP frames are stamped with.
     bool OverlayVisible = false;
@@ -49,9 +48,8 @@ public:
     // Exposure of the recording, for the AVI header's frame rate.
     int ExposureMs = 100;
 
-    // Opens a SER or AVI file. True means failure, as the start commands
-    // expect; ErrorText() then says why.
-    bool StartRecording(const std::string& fileName, int width, int height, bool is16Bit);
+    // Opens a SER or AVI file.
+    Status StartRecording(const std::string& fileName, int width, int height, bool is16Bit);
     // Forgets the error and the file list of the last recording.
     void ResetForStart();
     void RecordStep();
@@ -83,10 +81,10 @@ public:
 private:
     enum class StoreResult { Stored, QueueEmpty, Failed };
     StoreResult StoreFrame();
-    bool StoreSer(ImageLst& frame);
-    bool StoreAvi(ImageLst& frame);
-    bool StoreFits(ImageLst& frame);
-    bool StoreBmp(ImageLst& frame);
+    Status StoreSer(ImageLst& frame);
+    Status StoreAvi(ImageLst& frame);
+    Status StoreFits(ImageLst& frame);
+    Status StoreBmp(ImageLst& frame);
     void EndWithError(const std::string& message);
     void EndRecording();
     void ShowLastCapture();

@@ -1,56 +1,52 @@
 #include "recording/AviWriter.h"
 
 #include "pipeline/PictureRows.h"
+#include "recording/FileName.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace orbicap {
 
 AviWriter::AviWriter(std::int64_t partLimitBytes) : partLimit_(partLimitBytes) {}
 
-bool AviWriter::Fail(std::string text) {
+Status AviWriter::Fail(std::string text) {
     if (!failed_)
         error_ = std::move(text); // keep the first failure, the cause of the rest
     failed_ = true;
-    return false;
+    return Status::Failure(error_);
 }
 
 std::string AviWriter::PartName(int part) const {
-    const std::string stem = aviBaseName_.substr(0, aviBaseName_.size() - 4);
-    const int length = std::snprintf(nullptr, 0, "%s-PART%d.AVI", stem.c_str(), part);
-    std::string name(static_cast<std::size_t>(length), '\0');
-    std::snprintf(name.data(), name.size() + 1, "%s-PART%d.AVI", stem.c_str(), part);
-    return name;
+    return AviPartFileName(aviBaseName_, part);
 }
 
-bool AviWriter::StartNextPart(int width, int height) {
+Status AviWriter::StartNextPart(int width, int height) {
     const std::string name = PartName(aviPart_);
     ++aviPart_;
     partFormat_ = AviFrameFormat{width, height};
-    aviHandle_ = layer_.CreateAvi(name, partFormat_, rate_);
-    if (aviHandle_ < 0)
-        return Fail(layer_.LastError());
-    return true;
+    const Result<int> created = layer_.CreateAvi(name, partFormat_, rate_);
+    if (created.Failed()) {
+        aviHandle_ = -1;
+        return Fail(created.Message());
+    }
+    aviHandle_ = created.Value();
+    return Status();
 }
 
-int AviWriter::OpenAviFile(const std::string& fileName, int width, int height,
-                           AviRate framesPerSecond) {
+Status AviWriter::OpenAviFile(const std::string& fileName, int width, int height,
+                              AviRate framesPerSecond) {
     if (aviHandle_ >= 0)
-        CloseAviFile();
+        static_cast<void>(CloseAviFile());
     failed_ = false;
     error_.clear();
     aviBytes_ = 0;
     aviPart_ = 1;
     rate_ = framesPerSecond;
-    if (fileName.size() < 4) {
-        Fail("Cannot create AVI recording \"" + fileName + "\": the name must end in .AVI");
-        return -1;
-    }
+    if (fileName.size() < 4)
+        return Fail("Cannot create AVI recording \"" + fileName + "\": the name must end in .AVI");
     aviBaseName_ = fileName;
-    StartNextPart(width, height);
-    return aviHandle_;
+    return StartNextPart(width, height);
 }
 
 const std::uint8_t* AviWriter::FitToPart(const std::uint8_t* bottomUpBgr, int width, int height) {
@@ -68,44 +64,46 @@ const std::uint8_t* AviWriter::FitToPart(const std::uint8_t* bottomUpBgr, int wi
     return fitted_.data();
 }
 
-bool AviWriter::WriteAviFrame(const std::uint8_t* bottomUpBgr, int width, int height,
-                              std::int64_t byteCount) {
+Status AviWriter::WriteAviFrame(const std::uint8_t* bottomUpBgr, int width, int height,
+                                std::int64_t byteCount) {
     if (failed_)
-        return false;
+        return Status::Failure(error_);
     if (aviHandle_ < 0)
         return Fail("No AVI recording is open");
     if (aviBytes_ > partLimit_) {
-        const int closed = layer_.CloseAvi(aviHandle_);
+        const Status closed = layer_.CloseAvi(aviHandle_);
         aviHandle_ = -1;
-        if (closed < 0)
-            return Fail(layer_.LastError());
-        if (!StartNextPart(width, height))
-            return false;
+        if (closed.Failed())
+            return Fail(closed.Message());
+        if (const Status next = StartNextPart(width, height); next.Failed())
+            return next;
         aviBytes_ = 0;
     }
     aviBytes_ += byteCount;
     const std::uint8_t* picture = bottomUpBgr;
     if (width != partFormat_.Width || height != partFormat_.Height)
         picture = FitToPart(bottomUpBgr, width, height);
-    if (layer_.AddAviFrame(aviHandle_, picture) < 0)
-        return Fail(layer_.LastError());
-    return true;
+    if (const Status added = layer_.AddAviFrame(aviHandle_, picture); added.Failed())
+        return Fail(added.Message());
+    return Status();
 }
 
-bool AviWriter::CloseAviFile() {
-    if (aviHandle_ >= 0 && layer_.CloseAvi(aviHandle_) < 0) {
-        // After an earlier failure the close's own failure still matters:
-        // it says the file could not be finished after all.
-        if (failed_)
-            error_ += " " + layer_.LastError();
-        Fail(layer_.LastError());
+Status AviWriter::CloseAviFile() {
+    if (aviHandle_ >= 0) {
+        if (const Status closed = layer_.CloseAvi(aviHandle_); closed.Failed()) {
+            // After an earlier failure the close's own failure still matters:
+            // it says the file could not be finished after all.
+            if (failed_)
+                error_ += " " + closed.Message();
+            static_cast<void>(Fail(closed.Message()));
+        }
     }
     aviHandle_ = -1;
     aviBytes_ = 0;
     aviPart_ = 1;
-    const bool ok = !failed_;
+    const Status outcome = failed_ ? Status::Failure(error_) : Status();
     failed_ = false;
-    return ok;
+    return outcome;
 }
 
 } // namespace orbicap

@@ -17,35 +17,32 @@ inline constexpr std::int64_t kAviPartLimitBytes = 2'048'000'000;
 // from the picture size), not on the file size on disk.
 //
 // Errors are sticky: once a part cannot be created or a frame or a close
-// fails, every later WriteAviFrame returns false and CloseAviFile reports
-// the failure; Error() names the file and the reason. The next OpenAviFile
-// starts clean.
+// fails, every later WriteAviFrame fails with that first failure and
+// CloseAviFile reports it. The next OpenAviFile starts clean.
 class AviWriter {
 public:
     explicit AviWriter(std::int64_t partLimitBytes = kAviPartLimitBytes);
     AviWriter(const AviWriter&) = delete;
     AviWriter& operator=(const AviWriter&) = delete;
 
-    // Starts a recording: creates part 1 for pictures of width x height.
-    // Returns the part's handle, or -1 (Error() says why). A recording
-    // still open is closed first.
-    int OpenAviFile(const std::string& fileName, int width, int height,
-                    AviRate framesPerSecond = AviRate{});
+    // Starts a recording: creates part 1 for pictures of width x height
+    // (AviHandle() is its handle). A recording still open is closed first.
+    Status OpenAviFile(const std::string& fileName, int width, int height,
+                       AviRate framesPerSecond = AviRate{});
     // Appends one 24-bit bottom-up picture (3 x width bytes per row), first
     // starting a new part when the current one holds more than the limit;
     // a new part takes this picture's size. A picture whose size differs
     // from the open part's is fitted to it at its top-left corner (cropped,
     // or filled with black).
-    bool WriteAviFrame(const std::uint8_t* bottomUpBgr, int width, int height,
-                       std::int64_t byteCount);
+    Status WriteAviFrame(const std::uint8_t* bottomUpBgr, int width, int height,
+                         std::int64_t byteCount);
     // Closes the current part; the next recording starts again at part 1.
-    // False when the recording had any failure.
-    bool CloseAviFile();
+    // Fails when the recording had any failure.
+    Status CloseAviFile();
 
     // The file name of a part of the current recording.
     std::string PartName(int part) const;
 
-    const std::string& Error() const { return error_; }
     bool Failed() const { return failed_; }
     int AviPart() const { return aviPart_; }
     std::int64_t AviBytes() const { return aviBytes_; }
@@ -55,8 +52,8 @@ public:
     AviLayer& Layer() { return layer_; }
 
 private:
-    bool Fail(std::string text);
-    bool StartNextPart(int width, int height);
+    Status Fail(std::string text);
+    Status StartNextPart(int width, int height);
     const std::uint8_t* FitToPart(const std::uint8_t* bottomUpBgr, int width, int height);
 
     AviLayer layer_;

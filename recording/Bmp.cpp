@@ -25,18 +25,17 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 
 } // namespace
 
-bool SaveBmpFile(const std::string& fileName, const std::uint8_t* bottomUpBgr, int width,
-                 int height, std::string& errorText) {
+Status SaveBmpFile(const std::string& fileName, const std::uint8_t* bottomUpBgr, int width,
+                   int height) {
     if (width <= 0 || height <= 0 || !bottomUpBgr) {
-        errorText = "Cannot write " + fileName + ": the picture is empty";
-        return false;
+        return Status::Failure("Cannot write " + fileName + ": the picture is empty");
     }
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(width);
     const std::size_t paddedRow = (rowBytes + 3) & ~std::size_t{3};
     const std::size_t imageBytes = paddedRow * static_cast<std::size_t>(height);
     if (kHeaderBytes + imageBytes > 0xFFFFFFFFu) {
-        errorText = "Cannot write " + fileName + ": the picture is too large for a BMP file";
-        return false;
+        return Status::Failure("Cannot write " + fileName +
+                               ": the picture is too large for a BMP file");
     }
 
     std::array<std::uint8_t, kHeaderBytes> header{};
@@ -67,11 +66,11 @@ bool SaveBmpFile(const std::string& fileName, const std::uint8_t* bottomUpBgr, i
         }
     }
     if (ok && file.Close()) {
-        return true;
+        return Status();
     }
-    errorText = file.ErrorText();
+    const Status failed = file.Outcome();
     file.Discard();
-    return false;
+    return failed;
 }
 
 } // namespace orbicap

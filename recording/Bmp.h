@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Status.h"
+
 #include <cstdint>
 #include <string>
 
@@ -12,8 +14,8 @@ inline constexpr std::int32_t kBmpPixelsPerMetre = 2835;
 // information header, no compression, no colour table. bottomUpBgr holds the
 // rows bottom row first, 3 bytes per pixel (blue, green, red) with no gap
 // between rows; each row is padded to a multiple of 4 bytes in the file.
-// On failure no file is left behind and errorText says why.
-bool SaveBmpFile(const std::string& fileName, const std::uint8_t* bottomUpBgr, int width,
-                 int height, std::string& errorText);
+// On failure no file is left behind.
+Status SaveBmpFile(const std::string& fileName, const std::uint8_t* bottomUpBgr, int width,
+                   int height);
 
 } // namespace orbicap

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Status.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -55,6 +57,8 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     bool Failed() const { return failed_; }
     const std::string& ErrorText() const { return error_; }
+    // The file's state as a writer reports it: the first failure since Create.
+    Status Outcome() const { return failed_ ? Status::Failure(error_) : Status(); }
     const std::string& Path() const { return path_; }
     // Bytes written sequentially so far, gathered ones included.
     std::uint64_t Position() const { return flushed_ + pending_; }

@@ -75,15 +75,14 @@ void ConvertTo16BitFits(const std::uint8_t* source, std::uint8_t* target, std::s
     ConvertPortable(source, target, samples);
 }
 
-bool Refuse(const std::string& fileName, const char* reason, std::string& errorText) {
-    errorText = "Cannot write " + fileName + ": " + reason;
-    return false;
+Status Refuse(const std::string& fileName, const char* reason) {
+    return Status::Failure("Cannot write " + fileName + ": " + reason);
 }
 
 } // namespace
 
-bool WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colorCamera,
-                   std::uint8_t* fitsBuffer, std::string& errorText) {
+Status WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colorCamera,
+                     std::uint8_t* fitsBuffer) {
     const std::size_t width = frame.Width > 0 ? static_cast<std::size_t>(frame.Width) : 0;
     const std::size_t rows = frame.Height > 0 ? static_cast<std::size_t>(frame.Height) : 0;
     const std::size_t height = colorCamera && rows > 0 ? rows - 1 : rows;
@@ -91,10 +90,10 @@ bool WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colo
     const std::size_t sampleBytes = frame.Is16Bit ? 2 : 1;
     const std::size_t dataBytes = samples * sampleBytes;
     if (samples == 0 || (!colorCamera && !frame.Data)) {
-        return Refuse(fileName, "the frame is empty", errorText);
+        return Refuse(fileName, "the frame is empty");
     }
     if ((colorCamera || frame.Is16Bit) && (!fitsBuffer || dataBytes > kFitsBufferBytes)) {
-        return Refuse(fileName, "the frame does not fit the conversion buffer", errorText);
+        return Refuse(fileName, "the frame does not fit the conversion buffer");
     }
 
     std::array<char, kBlockBytes> header;
@@ -125,11 +124,11 @@ bool WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colo
     CheckedFile file;
     if (file.Create(fileName) && file.Write(header.data(), header.size()) &&
         file.Write(data, dataBytes) && file.Write(zeros.data(), fill) && file.Close()) {
-        return true;
+        return Status();
     }
-    errorText = file.ErrorText();
+    const Status failed = file.Outcome();
     file.Discard();
-    return false;
+    return failed;
 }
 
 } // namespace orbicap

@@ -8,8 +8,8 @@ namespace orbicap {
 
 namespace {
 
-const QString kOpenError = QStringLiteral("Error opening AVI/SER file");
-const QString kNoFileError = QStringLiteral("Please set file parameters first");
+constexpr const char* kOpenError = "Error opening AVI/SER file";
+constexpr const char* kNoFileError = "Please set file parameters first";
 
 } // namespace
 
@@ -26,13 +26,12 @@ bool RecordingControl::SetRecordFormat(int format) {
     return true;
 }
 
-std::optional<int> RecordingControl::CountValue(const CountSetting& count, QString& error) const {
+Result<int> RecordingControl::CountValue(const CountSetting& count) {
     bool ok = false;
     const int value = count.Text.toInt(&ok, 10);
-    if (!ok) {
-        error = QStringLiteral("'%1' is not a valid integer value").arg(count.Text);
-        return std::nullopt;
-    }
+    if (!ok)
+        return Status::Failure(
+            QStringLiteral("'%1' is not a valid integer value").arg(count.Text).toStdString());
     return value;
 }
 
@@ -81,64 +80,62 @@ void RecordingControl::Begin(int exposureMs) {
     view_.RecordingStarted();
 }
 
-std::optional<QString> RecordingControl::butCaptureClick(const QString& captureFileName,
-                                                         int exposureMs,
-                                                         const CountSetting& count) {
+Status RecordingControl::StartVideo(const QString& captureFileName, int exposureMs,
+                                    const CountSetting& count) {
     if (Recording())
-        return std::nullopt; // a second start would corrupt the running one
+        return Status(); // a second start would corrupt the running one
     camera_.CancelExposure();
     const std::string ext = recorder_.RecordFormat == kFormatSER ? ".SER" : ".AVI";
     if (captureFileName.isEmpty())
-        return kOpenError;
+        return Status::Failure(kOpenError);
     EmptyQueue();
     capture_.ExposureMs = exposureMs;
-    QString error;
-    const std::optional<int> value = CountValue(count, error);
-    if (!value)
-        return error;
+    const Result<int> value = CountValue(count);
+    if (value.Failed())
+        return value.Outcome();
     const std::string base = captureFileName.toStdString();
     const int number = NextRecordingNumber(base + ext);
     const std::string fileName = base + "_" + Pad5(number) + ext;
     if (EndMeasurement)
         EndMeasurement();
     recorder_.ExposureMs = exposureMs;
-    if (recorder_.StartRecording(fileName, capture_.CaptureWidth, capture_.CaptureHeight,
-                                 capture_.TenBitMode)) {
-        const QString why = QString::fromStdString(recorder_.ErrorText());
-        return why.isEmpty() ? kOpenError : kOpenError + QStringLiteral("\n") + why;
-    }
+    if (const Status opened = recorder_.StartRecording(fileName, capture_.CaptureWidth,
+                                                       capture_.CaptureHeight, capture_.TenBitMode);
+        opened.Failed())
+        return Status::Failure(opened.Message().empty()
+                                   ? std::string(kOpenError)
+                                   : std::string(kOpenError) + "\n" + opened.Message());
     recordingFileName_ = QString::fromStdString(fileName);
-    SetLimit(std::abs(*value), count.Seconds);
+    SetLimit(std::abs(value.Value()), count.Seconds);
     Begin(exposureMs);
-    return std::nullopt;
+    return Status();
 }
 
-std::optional<QString> RecordingControl::Button3Click(const QString& captureFileName,
-                                                      int exposureMs, const CountSetting& count) {
+Status RecordingControl::StartStills(const QString& captureFileName, int exposureMs,
+                                     const CountSetting& count) {
     if (Recording())
-        return std::nullopt;
+        return Status();
     camera_.CancelExposure();
     if (captureFileName.isEmpty())
-        return kNoFileError;
-    QString error;
-    const std::optional<int> value = CountValue(count, error);
-    if (!value)
-        return error;
+        return Status::Failure(kNoFileError);
+    const Result<int> value = CountValue(count);
+    if (value.Failed())
+        return value.Outcome();
     recorder_.ResetForStart();
     recorder_.FrameBaseName =
         captureFileName.toStdString() + (recorder_.RecordFormat == kFormatFIT ? ".FIT" : ".BMP");
     recorder_.OutputHandle = kOutputFrameFiles;
     capture_.ExposureMs = exposureMs;
     EmptyQueue();
-    SetLimit(*value, count.Seconds);
+    SetLimit(value.Value(), count.Seconds);
     recordingFileName_.clear();
     Begin(exposureMs);
     if (EndMeasurement)
         EndMeasurement();
-    return std::nullopt;
+    return Status();
 }
 
-void RecordingControl::CancelButtonClick() {
+void RecordingControl::Cancel() {
     camera_.CancelExposure();
     recorder_.FrameLimit = 0;
 }

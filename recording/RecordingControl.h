@@ -3,13 +3,13 @@
 #include "capture/CMOSDLL32.h"
 #include "capture/ImageList.h"
 #include "capture/VideoCapture.h"
+#include "platform/Status.h"
 #include "platform/TickCounter.h"
 #include "recording/AVIExport.h"
 
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace orbicap {
 
@@ -35,15 +35,13 @@ public:
     // open output belongs to the format it was started with.
     bool SetRecordFormat(int format);
 
-    // Starts a SER or AVI recording (the capture button). Returns the message
-    // to show when it did not start.
-    std::optional<QString> butCaptureClick(const QString& captureFileName, int exposureMs,
-                                           const CountSetting& count);
-    // Starts a FIT or BMP recording (the still button).
-    std::optional<QString> Button3Click(const QString& captureFileName, int exposureMs,
-                                        const CountSetting& count);
+    // Starts a SER or AVI recording (the capture button). A failure carries
+    // the message to show; while a recording runs nothing happens.
+    Status StartVideo(const QString& captureFileName, int exposureMs, const CountSetting& count);
+    // Starts a FIT or BMP recording, one file per frame (the still button).
+    Status StartStills(const QString& captureFileName, int exposureMs, const CountSetting& count);
     // Ends the current exposure; the recording ends at the next frame.
-    void CancelButtonClick();
+    void Cancel();
 
     // Ends the recording with a message when the camera has delivered no frame
     // for the exposure plus kStallMarginMs (the last frame, or the start).
@@ -60,7 +58,7 @@ public:
     const QString& RecordingFileName() const { return recordingFileName_; }
 
 private:
-    std::optional<int> CountValue(const CountSetting& count, QString& error) const;
+    static Result<int> CountValue(const CountSetting& count);
     void SetLimit(int value, bool seconds);
     void EmptyQueue();
     void Begin(int exposureMs);

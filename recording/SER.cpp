@@ -48,13 +48,13 @@ SerWriter::SerWriter(SerClock clock) : clock_(clock) {}
 
 SerWriter::~SerWriter() {
     if (file_.IsOpen()) {
-        CloseSerFile();
+        static_cast<void>(CloseSerFile());
     }
 }
 
-bool SerWriter::CreateSerFile(const std::string& fileName, int width, int height, int depth) {
+Status SerWriter::CreateSerFile(const std::string& fileName, int width, int height, int depth) {
     if (file_.IsOpen()) {
-        CloseSerFile();
+        static_cast<void>(CloseSerFile());
     }
     stamps_.clear();
     utcOffset_ = clock_.UtcOffset100ns ? *clock_.UtcOffset100ns : UtcOffset100ns();
@@ -62,12 +62,13 @@ bool SerWriter::CreateSerFile(const std::string& fileName, int width, int height
     const std::int64_t localStart = DayCountToSerTime(now);
 
     if (width <= 0 || height <= 0 || (depth != 8 && depth != 16)) {
-        return file_.Refuse(fileName, "unsupported frame geometry " + std::to_string(width) +
-                                          " x " + std::to_string(height) + " at " +
-                                          std::to_string(depth) + " bits");
+        file_.Refuse(fileName, "unsupported frame geometry " + std::to_string(width) + " x " +
+                                   std::to_string(height) + " at " + std::to_string(depth) +
+                                   " bits");
+        return file_.Outcome();
     }
     if (!file_.Create(fileName)) {
-        return false;
+        return file_.Outcome();
     }
     bytesPerSample_ = depth == 16 ? 2 : 1;
     frameBytes_ =
@@ -95,58 +96,60 @@ bool SerWriter::CreateSerFile(const std::string& fileName, int width, int height
         // A file without its header holds nothing and would take the next
         // recording number.
         file_.Discard();
-        return false;
     }
-    return true;
+    return file_.Outcome();
 }
 
 std::uint64_t SerWriter::FramesEnd() const {
     return kHeaderBytes + static_cast<std::uint64_t>(stamps_.size()) * frameBytes_;
 }
 
-bool SerWriter::AddSerFrame(const void* pixels, std::size_t sampleCount, double timeStamp) {
+Status SerWriter::AddSerFrame(const void* pixels, std::size_t sampleCount, double timeStamp) {
     if (!file_.IsOpen()) {
-        return file_.Fail("write", "the file is not open");
+        file_.Fail("write", "the file is not open");
+        return file_.Outcome();
     }
     if (file_.Failed()) {
-        return false;
+        return file_.Outcome();
     }
     if (sampleCount * bytesPerSample_ != frameBytes_) {
         // A frame of another size would make every later frame unreadable.
-        return file_.Fail("write", "a frame of " + std::to_string(sampleCount) +
-                                       " samples does not match the file's frame size");
+        file_.Fail("write", "a frame of " + std::to_string(sampleCount) +
+                                " samples does not match the file's frame size");
+        return file_.Outcome();
     }
     if (!file_.Write(pixels, frameBytes_) || !file_.Flush()) {
         // Drop the partial frame so the file ends on a frame boundary again.
         file_.Truncate(FramesEnd());
-        return false;
+        return file_.Outcome();
     }
     if (stamps_.size() == stamps_.capacity()) {
         stamps_.reserve(stamps_.capacity() + kStampChunk);
     }
     stamps_.push_back(DayCountToSerTime(timeStamp) + utcOffset_);
-    return true;
+    return Status();
 }
 
-bool SerWriter::PatchFrameCount() {
+Status SerWriter::PatchFrameCount() {
     const std::uint32_t count = FrameCount();
-    return file_.WriteAt(kFrameCountOffset, &count, sizeof count);
+    file_.WriteAt(kFrameCountOffset, &count, sizeof count);
+    return file_.Outcome();
 }
 
-bool SerWriter::CloseSerFile() {
+Status SerWriter::CloseSerFile() {
     if (!file_.IsOpen()) {
-        return false;
+        return Status::Failure("The SER file is not open");
     }
     const std::size_t trailerBytes = stamps_.size() * sizeof(std::int64_t);
     if (!file_.Write(stamps_.data(), trailerBytes) || !file_.Flush()) {
         // A cut-off trailer would be read as time stamps; keep none instead.
         file_.Truncate(FramesEnd());
     }
-    PatchFrameCount();
-    const bool ok = file_.Close();
+    static_cast<void>(PatchFrameCount()); // a failure stays in the file's outcome
+    file_.Close();
     stamps_.clear();
     stamps_.shrink_to_fit();
-    return ok;
+    return file_.Outcome();
 }
 
 } // namespace orbicap

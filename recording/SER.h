@@ -1,6 +1,7 @@
 #pragma once
 
-#include "CheckedFile.h"
+#include "platform/Status.h"
+#include "recording/CheckedFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,15 +41,15 @@ public:
     // Creates (or replaces) the file and writes the whole header; depth is 8
     // or 16. On failure the descriptor is released and a file this call
     // made is removed again.
-    bool CreateSerFile(const std::string& fileName, int width, int height, int depth);
+    Status CreateSerFile(const std::string& fileName, int width, int height, int depth);
     // Appends one frame of sampleCount samples (width x height of the header)
     // straight from pixels and keeps its capture time (local day count).
-    bool AddSerFrame(const void* pixels, std::size_t sampleCount, double timeStamp);
+    Status AddSerFrame(const void* pixels, std::size_t sampleCount, double timeStamp);
     // Writes the current frame count into the header in place.
-    bool PatchFrameCount();
+    Status PatchFrameCount();
     // Writes the trailer for the frames in the file, the final count, and
-    // closes. Best effort after an earlier error; false if anything failed.
-    bool CloseSerFile();
+    // closes. Best effort after an earlier error; fails if anything failed.
+    Status CloseSerFile();
 
     std::uint32_t FrameCount() const { return static_cast<std::uint32_t>(stamps_.size()); }
     bool IsOpen() const { return file_.IsOpen(); }

@@ -27,7 +27,6 @@ void StartCapture(AppContext& context) {
 }
 
 void Shutdown(AppContext& context, const std::function<void()>& whileStopping) {
-    context.Recorder.Running = false;
     if (whileStopping)
         whileStopping();
     context.CaptureThread.Stop();

@@ -44,20 +44,22 @@ void TForm1::UpdateFormatButtons() {
 
 void TForm1::butCaptureClick() {
     const CountSetting count{expos_->Text(), expos_->Unit() == 1};
-    if (const auto refused = ctx_.Control.butCaptureClick(
-            CaptureFileName, ExposureScale * expot_->Position(), count))
-        Message(*refused);
+    if (const Status started =
+            ctx_.Control.StartVideo(CaptureFileName, ExposureScale * expot_->Position(), count);
+        started.Failed())
+        Message(QString::fromStdString(started.Message()));
 }
 
 void TForm1::Button3Click() {
     const CountSetting count{expos_->Text(), expos_->Unit() == 1};
-    if (const auto refused =
-            ctx_.Control.Button3Click(CaptureFileName, ExposureScale * expot_->Position(), count))
-        Message(*refused);
+    if (const Status started =
+            ctx_.Control.StartStills(CaptureFileName, ExposureScale * expot_->Position(), count);
+        started.Failed())
+        Message(QString::fromStdString(started.Message()));
 }
 
 void TForm1::CancelButtonClick() {
-    ctx_.Control.CancelButtonClick();
+    ctx_.Control.Cancel();
 }
 
 void TForm1::N12Click(QAction* item) {

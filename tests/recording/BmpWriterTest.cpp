@@ -48,8 +48,8 @@ TEST_P(BmpSizes, HeadersAndPaddedRowsAreExact) {
     TempFolder folder;
     const std::string path = folder.File("CAPTURE_00000.BMP");
     const auto picture = MakePicture(c.Width, c.Height);
-    std::string error;
-    ASSERT_TRUE(SaveBmpFile(path, picture.data(), c.Width, c.Height, error)) << error;
+    const Status saved = SaveBmpFile(path, picture.data(), c.Width, c.Height);
+    ASSERT_TRUE(saved.Ok()) << saved.Message();
 
     const auto bytes = ReadFileBytes(path);
     const std::size_t imageBytes = c.RowBytes * c.Height;
@@ -89,8 +89,8 @@ TEST_P(BmpSizes, QtReadsThePictureTheRightWayUp) {
     TempFolder folder;
     const std::string path = folder.File("UP.BMP");
     const auto picture = MakePicture(c.Width, c.Height);
-    std::string error;
-    ASSERT_TRUE(SaveBmpFile(path, picture.data(), c.Width, c.Height, error)) << error;
+    const Status saved = SaveBmpFile(path, picture.data(), c.Width, c.Height);
+    ASSERT_TRUE(saved.Ok()) << saved.Message();
 
     QImageReader reader(QString::fromStdString(path));
     const QImage image = reader.read();
@@ -118,15 +118,14 @@ TEST(BmpWriter, AFailedFileIsRemovedAndTheErrorNamesIt) {
     TempFolder folder;
     const auto picture = MakePicture(751, 479);
     const std::string missing = folder.File("gone/A.BMP");
-    std::string error;
-    EXPECT_FALSE(SaveBmpFile(missing, picture.data(), 751, 479, error));
-    EXPECT_EQ(error, "Cannot create " + missing + ": No such file or directory");
+    const Status refused = SaveBmpFile(missing, picture.data(), 751, 479);
+    EXPECT_TRUE(refused.Failed());
+    EXPECT_EQ(refused.Message(), "Cannot create " + missing + ": No such file or directory");
 
     const std::string path = folder.File("CAPTURE_00003.BMP");
     const test::LimitedRun run = test::RunWithFileSizeLimit(500'000, [&] {
-        std::string childError;
-        const bool ok = SaveBmpFile(path, picture.data(), 751, 479, childError);
-        return (ok ? "ok|" : "failed|") + childError;
+        const Status saved = SaveBmpFile(path, picture.data(), 751, 479);
+        return (saved.Ok() ? "ok|" : "failed|") + saved.Message();
     });
     ASSERT_TRUE(run.Exited) << run.Report;
     EXPECT_EQ(run.Report, "failed|Cannot write " + path + ": File too large");

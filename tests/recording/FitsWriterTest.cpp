@@ -75,8 +75,8 @@ protected:
             expected_.assign(frame_.Data.get(), frame_.Data.get() + frame_.ByteCount());
         }
         const std::string path = folder_.File(std::string(c.Name) + ".FIT");
-        std::string error;
-        EXPECT_TRUE(WriteFitsFile(path, frame_, c.Color, buffer_.data(), error)) << error;
+        const Status written = WriteFitsFile(path, frame_, c.Color, buffer_.data());
+        EXPECT_TRUE(written.Ok()) << written.Message();
         return path;
     }
 
@@ -175,8 +175,8 @@ TEST(FitsWriter, NaxisCardOfAMonoFrameIsExact) {
     TempFolder folder;
     const std::string path = folder.File("A.FIT");
     const ImageLst frame = MakeFrame(752, 480, false);
-    std::string error;
-    ASSERT_TRUE(WriteFitsFile(path, frame, false, nullptr, error)) << error;
+    const Status written = WriteFitsFile(path, frame, false, nullptr);
+    ASSERT_TRUE(written.Ok()) << written.Message();
     const auto bytes = ReadFileBytes(path);
     ASSERT_EQ(bytes.size(), 365'760u);
     EXPECT_EQ(std::string(bytes.begin() + 240, bytes.begin() + 320),
@@ -199,8 +199,8 @@ TEST(FitsWriter, SixteenBitSamplesAreOffsetAndBigEndian) {
     TempFolder folder;
     const std::string path = folder.File("B.FIT");
     std::vector<std::uint8_t> buffer(kFitsBufferBytes);
-    std::string error;
-    ASSERT_TRUE(WriteFitsFile(path, frame, false, buffer.data(), error)) << error;
+    const Status written = WriteFitsFile(path, frame, false, buffer.data());
+    ASSERT_TRUE(written.Ok()) << written.Message();
     const auto bytes = ReadFileBytes(path);
     ASSERT_EQ(bytes.size(), 5760u);
     for (int i = 0; i < 4; ++i) {
@@ -215,16 +215,15 @@ TEST(FitsWriter, AFailedFileIsRemovedAndTheErrorNamesIt) {
     std::vector<std::uint8_t> buffer(kFitsBufferBytes);
 
     const std::string missing = folder.File("gone/C.FIT");
-    std::string error;
-    EXPECT_FALSE(WriteFitsFile(missing, frame, false, buffer.data(), error));
-    EXPECT_EQ(error, "Cannot create " + missing + ": No such file or directory");
+    const Status refused = WriteFitsFile(missing, frame, false, buffer.data());
+    EXPECT_TRUE(refused.Failed());
+    EXPECT_EQ(refused.Message(), "Cannot create " + missing + ": No such file or directory");
 
     // The disk fills in the middle of the data.
     const std::string path = folder.File("CAPTURE_00007.FIT");
     const test::LimitedRun run = test::RunWithFileSizeLimit(100'000, [&] {
-        std::string childError;
-        const bool ok = WriteFitsFile(path, frame, false, buffer.data(), childError);
-        return (ok ? "ok|" : "failed|") + childError;
+        const Status written = WriteFitsFile(path, frame, false, buffer.data());
+        return (written.Ok() ? "ok|" : "failed|") + written.Message();
     });
     ASSERT_TRUE(run.Exited) << run.Report;
     EXPECT_EQ(run.Report, "failed|Cannot write " + path + ": File too large");

@@ -46,12 +46,12 @@ Frames MakeFrames(int width, int height, int depth, int count) {
 
 // Writes all frames; returns true if every call succeeded.
 bool Record(SerWriter& writer, const std::string& path, const Frames& frames) {
-    bool ok = writer.CreateSerFile(path, frames.Width, frames.Height, frames.Depth);
+    bool ok = writer.CreateSerFile(path, frames.Width, frames.Height, frames.Depth).Ok();
     const std::size_t samples = static_cast<std::size_t>(frames.Width) * frames.Height;
     for (std::size_t f = 0; f < frames.Pixels.size(); ++f) {
-        ok = writer.AddSerFrame(frames.Pixels[f].data(), samples, frames.Times[f]) && ok;
+        ok = writer.AddSerFrame(frames.Pixels[f].data(), samples, frames.Times[f]).Ok() && ok;
     }
-    return writer.CloseSerFile() && ok;
+    return writer.CloseSerFile().Ok() && ok;
 }
 
 std::string Text(const std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t n) {
@@ -131,8 +131,8 @@ TEST(SerWriter, ARecordingWithoutFramesIsABareHeaderWithCountZero) {
     TempFolder folder;
     const std::string path = folder.File("EMPTY.SER");
     SerWriter writer(FixedClock());
-    ASSERT_TRUE(writer.CreateSerFile(path, 752, 480, 8));
-    ASSERT_TRUE(writer.CloseSerFile());
+    ASSERT_TRUE(writer.CreateSerFile(path, 752, 480, 8).Ok());
+    ASSERT_TRUE(writer.CloseSerFile().Ok());
     const auto bytes = ReadFileBytes(path);
     ASSERT_EQ(bytes.size(), 178u);
     EXPECT_EQ(ReadLe<std::int32_t>(bytes, 38), 0);
@@ -144,12 +144,12 @@ TEST(SerWriter, TakesMoreThanFiftyThousandAndOneFrames) {
     const std::string path = folder.File("LONG.SER");
     constexpr int kFrames = 50'010;
     SerWriter writer(FixedClock());
-    ASSERT_TRUE(writer.CreateSerFile(path, 1, 1, 8));
+    ASSERT_TRUE(writer.CreateSerFile(path, 1, 1, 8).Ok());
     for (int f = 0; f < kFrames; ++f) {
         const std::uint8_t pixel = static_cast<std::uint8_t>(f);
-        ASSERT_TRUE(writer.AddSerFrame(&pixel, 1, kDay2000 + f / 86'400.0)) << f;
+        ASSERT_TRUE(writer.AddSerFrame(&pixel, 1, kDay2000 + f / 86'400.0).Ok()) << f;
     }
-    ASSERT_TRUE(writer.CloseSerFile()) << writer.ErrorText();
+    ASSERT_TRUE(writer.CloseSerFile().Ok()) << writer.ErrorText();
 
     const auto bytes = ReadFileBytes(path);
     ASSERT_EQ(bytes.size(), 178u + kFrames + 8u * kFrames);
@@ -166,11 +166,11 @@ TEST(SerWriter, PatchedCountDescribesTheFileWhileItIsStillOpen) {
     const std::string path = folder.File("OPEN.SER");
     const Frames frames = MakeFrames(64, 48, 16, 2);
     SerWriter writer(FixedClock());
-    ASSERT_TRUE(writer.CreateSerFile(path, 64, 48, 16));
+    ASSERT_TRUE(writer.CreateSerFile(path, 64, 48, 16).Ok());
     for (std::size_t f = 0; f < 2; ++f) {
-        ASSERT_TRUE(writer.AddSerFrame(frames.Pixels[f].data(), 64 * 48, frames.Times[f]));
+        ASSERT_TRUE(writer.AddSerFrame(frames.Pixels[f].data(), 64 * 48, frames.Times[f]).Ok());
     }
-    ASSERT_TRUE(writer.PatchFrameCount());
+    ASSERT_TRUE(writer.PatchFrameCount().Ok());
     const auto bytes = ReadFileBytes(path);
     EXPECT_EQ(bytes.size(), 178u + 2 * 64 * 48 * 2);
     EXPECT_EQ(ReadLe<std::int32_t>(bytes, 38), 2);
@@ -181,16 +181,16 @@ TEST(SerWriter, CreationFailuresAreReportedWithTheFileAndTheCause) {
     TempFolder folder;
     const std::string missing = folder.File("no-such-folder/CAPTURE_00000.SER");
     SerWriter writer(FixedClock());
-    EXPECT_FALSE(writer.CreateSerFile(missing, 752, 480, 8));
+    EXPECT_TRUE(writer.CreateSerFile(missing, 752, 480, 8).Failed());
     EXPECT_EQ(writer.ErrorText(), "Cannot create " + missing + ": No such file or directory");
     EXPECT_FALSE(writer.IsOpen());
 
     // A device that takes no bytes: the header write itself fails.
-    EXPECT_FALSE(writer.CreateSerFile("/dev/full", 752, 480, 8));
+    EXPECT_TRUE(writer.CreateSerFile("/dev/full", 752, 480, 8).Failed());
     EXPECT_EQ(writer.ErrorText(), "Cannot write /dev/full: No space left on device");
 
     const std::string odd = folder.File("ODD.SER");
-    EXPECT_FALSE(writer.CreateSerFile(odd, 752, 480, 12));
+    EXPECT_TRUE(writer.CreateSerFile(odd, 752, 480, 12).Failed());
     EXPECT_NE(writer.ErrorText().find(odd), std::string::npos);
     EXPECT_NE(::access(odd.c_str(), F_OK), 0);
 }
@@ -200,11 +200,11 @@ TEST(SerWriter, AFrameOfTheWrongSizeIsRefusedAndTheFileStaysWellFormed) {
     const std::string path = folder.File("MIXED.SER");
     const Frames frames = MakeFrames(32, 16, 8, 2);
     SerWriter writer(FixedClock());
-    ASSERT_TRUE(writer.CreateSerFile(path, 32, 16, 8));
-    ASSERT_TRUE(writer.AddSerFrame(frames.Pixels[0].data(), 32 * 16, frames.Times[0]));
-    EXPECT_FALSE(writer.AddSerFrame(frames.Pixels[1].data(), 32 * 15, frames.Times[1]));
-    EXPECT_FALSE(writer.AddSerFrame(frames.Pixels[1].data(), 32 * 16, frames.Times[1]));
-    EXPECT_FALSE(writer.CloseSerFile());
+    ASSERT_TRUE(writer.CreateSerFile(path, 32, 16, 8).Ok());
+    ASSERT_TRUE(writer.AddSerFrame(frames.Pixels[0].data(), 32 * 16, frames.Times[0]).Ok());
+    EXPECT_TRUE(writer.AddSerFrame(frames.Pixels[1].data(), 32 * 15, frames.Times[1]).Failed());
+    EXPECT_TRUE(writer.AddSerFrame(frames.Pixels[1].data(), 32 * 16, frames.Times[1]).Failed());
+    EXPECT_TRUE(writer.CloseSerFile().Failed());
     EXPECT_NE(writer.ErrorText().find(path), std::string::npos);
 
     const auto bytes = ReadFileBytes(path);
@@ -236,12 +236,13 @@ TEST_P(SerFullDisk, KeepsTheFileWellFormed) {
 
     const test::LimitedRun run = test::RunWithFileSizeLimit(limit, [&] {
         SerWriter writer(FixedClock());
-        std::string results = writer.CreateSerFile(path, 752, 480, 8) ? "C" : "c";
+        std::string results = writer.CreateSerFile(path, 752, 480, 8).Ok() ? "C" : "c";
         for (std::size_t f = 0; f < frames.Pixels.size(); ++f) {
-            results +=
-                writer.AddSerFrame(frames.Pixels[f].data(), 752 * 480, frames.Times[f]) ? "A" : "a";
+            results += writer.AddSerFrame(frames.Pixels[f].data(), 752 * 480, frames.Times[f]).Ok()
+                           ? "A"
+                           : "a";
         }
-        results += writer.CloseSerFile() ? "Z" : "z";
+        results += writer.CloseSerFile().Ok() ? "Z" : "z";
         return results + "|" + writer.ErrorText();
     });
     ASSERT_TRUE(run.Exited) << run.Report;

@@ -29,12 +29,17 @@ protected:
     std::string Write(AviLayer& layer, const std::string& name, int width, int height, int frames,
                       AviRate rate = AviRate{}) {
         const std::string file = dir / name;
-        const int handle = layer.CreateAvi(file, AviFrameFormat{width, height}, rate);
-        EXPECT_GE(handle, 0) << layer.LastError();
-        for (int f = 0; f < frames; ++f)
-            EXPECT_EQ(layer.AddAviFrame(handle, TestPicture(width, height, f).data()), 0)
-                << layer.LastError();
-        EXPECT_EQ(layer.CloseAvi(handle), 0) << layer.LastError();
+        const Result<int> created = layer.CreateAvi(file, AviFrameFormat{width, height}, rate);
+        EXPECT_TRUE(created.Ok()) << created.Message();
+        if (created.Failed())
+            return file;
+        const int handle = created.Value();
+        for (int f = 0; f < frames; ++f) {
+            const Status added = layer.AddAviFrame(handle, TestPicture(width, height, f).data());
+            EXPECT_TRUE(added.Ok()) << added.Message();
+        }
+        const Status closed = layer.CloseAvi(handle);
+        EXPECT_TRUE(closed.Ok()) << closed.Message();
         return file;
     }
 
@@ -128,14 +133,15 @@ TEST_F(AviLayerTest, HeaderCarriesTheRecordingRate) {
 TEST_F(AviLayerTest, FailuresAreReportedWithTheFileName) {
     AviLayer layer;
     const std::string missing = dir / "no-such-folder/x.avi";
-    EXPECT_EQ(layer.CreateAvi(missing, AviFrameFormat{8, 4}), -1);
-    EXPECT_NE(layer.LastError().find(missing), std::string::npos) << layer.LastError();
-    EXPECT_NE(layer.LastError().find("No such file"), std::string::npos) << layer.LastError();
+    const Result<int> refused = layer.CreateAvi(missing, AviFrameFormat{8, 4});
+    ASSERT_TRUE(refused.Failed());
+    EXPECT_NE(refused.Message().find(missing), std::string::npos) << refused.Message();
+    EXPECT_NE(refused.Message().find("No such file"), std::string::npos) << refused.Message();
 
-    EXPECT_EQ(layer.CreateAvi(dir / "empty.avi", AviFrameFormat{0, 4}), -1);
+    EXPECT_TRUE(layer.CreateAvi(dir / "empty.avi", AviFrameFormat{0, 4}).Failed());
     const auto picture = TestPicture(8, 4, 0);
-    EXPECT_EQ(layer.AddAviFrame(12345, picture.data()), -1);
-    EXPECT_EQ(layer.CloseAvi(12345), -1);
+    EXPECT_TRUE(layer.AddAviFrame(12345, picture.data()).Failed());
+    EXPECT_TRUE(layer.CloseAvi(12345).Failed());
     EXPECT_EQ(layer.OpenCount(), 0u);
 }
 
@@ -152,25 +158,26 @@ TEST_F(AviLayerTest, FullDiskRefusesTheFrameAndClosesAWellFormedFile) {
         const rlimit limit{3'000'000, 3'000'000};
         setrlimit(RLIMIT_FSIZE, &limit);
         AviLayer layer;
-        const int handle = layer.CreateAvi(file, AviFrameFormat{752, 480});
-        if (handle < 0)
+        const Result<int> created = layer.CreateAvi(file, AviFrameFormat{752, 480});
+        if (created.Failed())
             _exit(10);
+        const int handle = created.Value();
         const auto picture = TestPicture(752, 480, 0);
         int firstFailure = -1;
         for (int f = 0; f < 6; ++f) {
-            const int rc = layer.AddAviFrame(handle, picture.data());
-            if (rc < 0 && firstFailure < 0) {
+            const Status added = layer.AddAviFrame(handle, picture.data());
+            if (added.Failed() && firstFailure < 0) {
                 firstFailure = f;
-                if (layer.LastError().find(file) == std::string::npos ||
-                    layer.LastError().find("File too large") == std::string::npos)
+                if (added.Message().find(file) == std::string::npos ||
+                    added.Message().find("File too large") == std::string::npos)
                     _exit(11);
             }
-            if (firstFailure >= 0 && rc == 0)
+            if (firstFailure >= 0 && added.Ok())
                 _exit(12); // a write after a failure reported success
         }
         if (firstFailure < 0)
             _exit(13);
-        if (layer.CloseAvi(handle) != 0)
+        if (layer.CloseAvi(handle).Failed())
             _exit(14);
         _exit(20 + firstFailure);
     }

@@ -5,6 +5,8 @@
 #include "recording/AviWriter.h"
 #include "recording/GreyToBgr.h"
 
+#include "tests/support/StatusCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -157,10 +159,10 @@ TEST(RenderFrame, RecordedAviReadsBackAsRendered) {
     RenderFrame(*f, false, kNoCamera, out, false, OverlayStyle{});
 
     AviWriter writer;
-    ASSERT_GE(writer.OpenAviFile(dir / "R.AVI", out.Width, out.Height), 0) << writer.Error();
-    ASSERT_TRUE(writer.WriteAviFrame(out.Bits.data(), out.Width, out.Height,
-                                     3LL * (out.Width - 1) * (out.Height - 1)));
-    ASSERT_TRUE(writer.CloseAviFile()) << writer.Error();
+    ASSERT_TRUE(test::Succeeded(writer.OpenAviFile(dir / "R.AVI", out.Width, out.Height)));
+    ASSERT_TRUE(test::Succeeded(writer.WriteAviFrame(out.Bits.data(), out.Width, out.Height,
+                                                     3LL * (out.Width - 1) * (out.Height - 1))));
+    ASSERT_TRUE(test::Succeeded(writer.CloseAviFile()));
 
     const std::string decoded = test::DecodeAll(dir / "R-PART1.AVI", "gray");
     ASSERT_EQ(decoded.size(), static_cast<std::size_t>(width) * height);

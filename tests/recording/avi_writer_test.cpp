@@ -2,6 +2,8 @@
 
 #include "avi_support.h"
 
+#include "tests/support/StatusCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,9 +32,8 @@ protected:
     static void WriteFrames(AviWriter& writer, int first, int count, int width = kWidth,
                             int height = kHeight) {
         for (int f = first; f < first + count; ++f)
-            ASSERT_TRUE(writer.WriteAviFrame(TestPicture(width, height, f).data(), width, height,
-                                             kFrameBytes))
-                << writer.Error();
+            ASSERT_TRUE(test::Succeeded(writer.WriteAviFrame(TestPicture(width, height, f).data(),
+                                                             width, height, kFrameBytes)));
     }
 
     // Decoded frames of a part must be frames first .. first + count - 1.
@@ -65,12 +66,12 @@ TEST_P(AviWriterSplit, NewPartAfterTheFrameThatPassesTheLimit) {
     const SplitCase c = GetParam();
     AviWriter writer(c.Limit);
     const std::string name = dir / "CAPTURE_00003.AVI";
-    ASSERT_GE(writer.OpenAviFile(name, kWidth, kHeight), 0) << writer.Error();
+    ASSERT_TRUE(test::Succeeded(writer.OpenAviFile(name, kWidth, kHeight)));
     int total = 0;
     for (int n : c.FramesPerPart)
         total += n;
     WriteFrames(writer, 0, total);
-    ASSERT_TRUE(writer.CloseAviFile()) << writer.Error();
+    ASSERT_TRUE(test::Succeeded(writer.CloseAviFile()));
 
     EXPECT_FALSE(std::filesystem::exists(name)) << "the name without a part number";
     int first = 0;
@@ -96,16 +97,16 @@ INSTANTIATE_TEST_SUITE_P(Limits, AviWriterSplit,
 
 TEST_F(AviWriterTest, NextRecordingStartsAgainAtPartOne) {
     AviWriter writer(kFrameBytes);
-    ASSERT_GE(writer.OpenAviFile(dir / "A.AVI", kWidth, kHeight), 0);
+    ASSERT_TRUE(test::Succeeded(writer.OpenAviFile(dir / "A.AVI", kWidth, kHeight)));
     WriteFrames(writer, 0, 5);
     EXPECT_EQ(writer.AviPart(), 4);
-    ASSERT_TRUE(writer.CloseAviFile());
+    ASSERT_TRUE(test::Succeeded(writer.CloseAviFile()));
     EXPECT_EQ(writer.AviPart(), 1);
     EXPECT_EQ(writer.AviBytes(), 0);
 
-    ASSERT_GE(writer.OpenAviFile(dir / "B.AVI", kWidth, kHeight), 0) << writer.Error();
+    ASSERT_TRUE(test::Succeeded(writer.OpenAviFile(dir / "B.AVI", kWidth, kHeight)));
     WriteFrames(writer, 0, 1);
-    ASSERT_TRUE(writer.CloseAviFile());
+    ASSERT_TRUE(test::Succeeded(writer.CloseAviFile()));
     ExpectFrames(dir / "B-PART1.AVI", 0, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "B-PART2.AVI"));
     ExpectFrames(dir / "A-PART3.AVI", 4, 1);
@@ -116,31 +117,38 @@ TEST_F(AviWriterTest, NextRecordingStartsAgainAtPartOne) {
 // stays set and is reported again by the close.
 TEST_F(AviWriterTest, PartThatCannotBeCreatedEndsWithAnError) {
     AviWriter writer(kFrameBytes);
-    ASSERT_GE(writer.OpenAviFile(dir / "C.AVI", kWidth, kHeight), 0);
+    ASSERT_TRUE(test::Succeeded(writer.OpenAviFile(dir / "C.AVI", kWidth, kHeight)));
     const std::string blocked = dir / "C-PART2.AVI";
     std::filesystem::create_directory(blocked);
     WriteFrames(writer, 0, 2);
     const auto picture = TestPicture(kWidth, kHeight, 2);
-    EXPECT_FALSE(writer.WriteAviFrame(picture.data(), kWidth, kHeight, kFrameBytes));
-    EXPECT_NE(writer.Error().find(blocked), std::string::npos) << writer.Error();
-    EXPECT_FALSE(writer.WriteAviFrame(picture.data(), kWidth, kHeight, kFrameBytes));
-    EXPECT_FALSE(writer.CloseAviFile());
+    const Status blockedPart = writer.WriteAviFrame(picture.data(), kWidth, kHeight, kFrameBytes);
+    EXPECT_TRUE(blockedPart.Failed());
+    EXPECT_NE(blockedPart.Message().find(blocked), std::string::npos) << blockedPart.Message();
+    const Status later = writer.WriteAviFrame(picture.data(), kWidth, kHeight, kFrameBytes);
+    EXPECT_EQ(later.Message(), blockedPart.Message()) << "the first failure stays";
+    const Status closed = writer.CloseAviFile();
+    EXPECT_TRUE(closed.Failed());
+    EXPECT_NE(closed.Message().find(blocked), std::string::npos) << closed.Message();
     ExpectFrames(dir / "C-PART1.AVI", 0, 2);
     EXPECT_FALSE(std::filesystem::exists(dir / "C-PART3.AVI"));
 }
 
-TEST_F(AviWriterTest, RecordingThatCannotStartReturnsMinusOne) {
+TEST_F(AviWriterTest, RecordingThatCannotStartFailsWithTheFirstPartsName) {
     AviWriter writer;
     const std::string missing = dir / "missing/D.AVI";
-    EXPECT_EQ(writer.OpenAviFile(missing, kWidth, kHeight), -1);
-    EXPECT_NE(writer.Error().find(dir / "missing/D-PART1.AVI"), std::string::npos)
-        << writer.Error();
+    const Status opened = writer.OpenAviFile(missing, kWidth, kHeight);
+    EXPECT_TRUE(opened.Failed());
+    EXPECT_NE(opened.Message().find(dir / "missing/D-PART1.AVI"), std::string::npos)
+        << opened.Message();
+    EXPECT_EQ(writer.AviHandle(), -1);
     const auto picture = TestPicture(kWidth, kHeight, 0);
-    EXPECT_FALSE(writer.WriteAviFrame(picture.data(), kWidth, kHeight, kFrameBytes));
-    EXPECT_FALSE(writer.CloseAviFile());
+    EXPECT_TRUE(writer.WriteAviFrame(picture.data(), kWidth, kHeight, kFrameBytes).Failed());
+    EXPECT_TRUE(writer.CloseAviFile().Failed());
 
-    EXPECT_EQ(writer.OpenAviFile("AVI", kWidth, kHeight), -1);
-    EXPECT_FALSE(writer.Error().empty());
+    const Status shortName = writer.OpenAviFile("AVI", kWidth, kHeight);
+    EXPECT_TRUE(shortName.Failed());
+    EXPECT_FALSE(shortName.Message().empty());
 }
 
 // A colour recording opens with a template one column wider than its frames;
@@ -149,9 +157,9 @@ TEST_F(AviWriterTest, RecordingThatCannotStartReturnsMinusOne) {
 TEST_F(AviWriterTest, FramesOfAnotherSizeFitTheOpenPart) {
     AviWriter writer(kFrameBytes);
     const int width = kWidth - 1, height = kHeight - 1;
-    ASSERT_GE(writer.OpenAviFile(dir / "E.AVI", kWidth, height), 0);
+    ASSERT_TRUE(test::Succeeded(writer.OpenAviFile(dir / "E.AVI", kWidth, height)));
     WriteFrames(writer, 0, 3, width, height);
-    ASSERT_TRUE(writer.CloseAviFile()) << writer.Error();
+    ASSERT_TRUE(test::Succeeded(writer.CloseAviFile()));
 
     auto first = Probe(dir / "E-PART1.AVI");
     EXPECT_EQ(first["width"], std::to_string(kWidth));

@@ -4,6 +4,8 @@
 #include "recording/RecordingControl.h"
 #include "tests/support/SerFile.h"
 
+#include "tests/support/StatusCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -43,11 +45,11 @@ protected:
         }
     }
     QString Name() const { return dir.path() + "/CAPTURE"; }
-    std::optional<QString> StartSer(const QString& count, bool seconds = false) {
+    Status StartSer(const QString& count, bool seconds = false) {
         control.SetRecordFormat(kFormatSER);
         capture.CaptureWidth = 8;
         capture.CaptureHeight = 4;
-        return control.butCaptureClick(Name(), 10, {count, seconds});
+        return control.StartVideo(Name(), 10, {count, seconds});
     }
 
     QTemporaryDir dir;
@@ -69,7 +71,7 @@ protected:
 
 TEST_F(RecorderTest, CountOfFiveStoresFiveAndCountsDown) {
     Queue(2); // stale frames: a start empties the queue
-    ASSERT_FALSE(StartSer("5"));
+    ASSERT_TRUE(test::Succeeded(StartSer("5")));
     EXPECT_TRUE(capture.Recording);
     EXPECT_EQ(queue.Length(), 0u);
     EXPECT_EQ(recorder.FrameLimit, 5);
@@ -95,7 +97,7 @@ TEST_F(RecorderTest, CountOfFiveStoresFiveAndCountsDown) {
 }
 
 TEST_F(RecorderTest, CountOfOneShowsNoProgress) {
-    ASSERT_FALSE(StartSer("1"));
+    ASSERT_TRUE(test::Succeeded(StartSer("1")));
     Queue(2);
     recorder.RecordStep();
     recorder.RecordStep();
@@ -104,7 +106,7 @@ TEST_F(RecorderTest, CountOfOneShowsNoProgress) {
 }
 
 TEST_F(RecorderTest, AnEmptyQueueDoesNotCountAgainstTheLimit) {
-    ASSERT_FALSE(StartSer("2"));
+    ASSERT_TRUE(test::Succeeded(StartSer("2")));
     recorder.RecordStep(); // a late announcement from before the start
     EXPECT_EQ(recorder.FrameLimit, 2);
     Queue(3);
@@ -115,7 +117,7 @@ TEST_F(RecorderTest, AnEmptyQueueDoesNotCountAgainstTheLimit) {
 }
 
 TEST_F(RecorderTest, ReportFiguresOfTenFramesInTwoSeconds) {
-    ASSERT_FALSE(StartSer("10"));
+    ASSERT_TRUE(test::Succeeded(StartSer("10")));
     for (int i = 0; i < 10; ++i) {
         Queue(1);
         clock.Advance(200);
@@ -128,7 +130,7 @@ TEST_F(RecorderTest, ReportFiguresOfTenFramesInTwoSeconds) {
 }
 
 TEST_F(RecorderTest, DurationEndsAtTheFirstFrameAfterTheDeadline) {
-    ASSERT_FALSE(StartSer("2", true));
+    ASSERT_TRUE(test::Succeeded(StartSer("2", true)));
     EXPECT_EQ(recorder.FrameLimit, kLimitDeadline);
     EXPECT_EQ(recorder.Deadline, clock.Now() + 2000);
     Queue(1);
@@ -146,7 +148,7 @@ TEST_F(RecorderTest, DurationEndsAtTheFirstFrameAfterTheDeadline) {
 
 TEST_F(RecorderTest, DeadlineHoldsAcrossTheTickCounterWrap) {
     clock.Set(0xFFFFFF00u);
-    ASSERT_FALSE(StartSer("1", true));
+    ASSERT_TRUE(test::Succeeded(StartSer("1", true)));
     clock.Advance(0x200); // wrapped, 512 ms later
     Queue(1);
     recorder.RecordStep();
@@ -155,7 +157,7 @@ TEST_F(RecorderTest, DeadlineHoldsAcrossTheTickCounterWrap) {
 }
 
 TEST_F(RecorderTest, ZeroSecondsStoresNothing) {
-    ASSERT_FALSE(StartSer("0", true));
+    ASSERT_TRUE(test::Succeeded(StartSer("0", true)));
     Queue(1);
     recorder.RecordStep();
     EXPECT_FALSE(recorder.IsRecording());
@@ -164,12 +166,12 @@ TEST_F(RecorderTest, ZeroSecondsStoresNothing) {
 }
 
 TEST_F(RecorderTest, CancelEndsAtTheNextFrame) {
-    ASSERT_FALSE(StartSer("0"));
+    ASSERT_TRUE(test::Succeeded(StartSer("0")));
     EXPECT_EQ(recorder.FrameLimit, kLimitNone);
     Queue(3);
     recorder.RecordStep();
     recorder.RecordStep();
-    control.CancelButtonClick();
+    control.Cancel();
     recorder.RecordStep();
     EXPECT_FALSE(recorder.IsRecording());
     EXPECT_EQ(recorder.StoredFrames, 2);
@@ -179,27 +181,29 @@ TEST_F(RecorderTest, CancelEndsAtTheNextFrame) {
 }
 
 TEST_F(RecorderTest, StartsAreRefusedWhileRecordingAndFormatsStayPut) {
-    ASSERT_FALSE(StartSer("0"));
+    ASSERT_TRUE(test::Succeeded(StartSer("0")));
     EXPECT_FALSE(control.SetRecordFormat(kFormatAVI));
     EXPECT_EQ(recorder.RecordFormat, kFormatSER);
-    EXPECT_FALSE(control.butCaptureClick(Name(), 10, {"5", false}));
+    EXPECT_TRUE(control.StartVideo(Name(), 10, {"5", false}).Ok()); // ignored, not refused
     EXPECT_EQ(recorder.FrameLimit, kLimitNone); // the running limit is untouched
     EXPECT_EQ(view.Started, 1);
 }
 
 TEST_F(RecorderTest, BadCountsAndMissingNamesAreReported) {
     control.SetRecordFormat(kFormatSER);
-    EXPECT_EQ(control.butCaptureClick(QString(), 10, {"5", false}), "Error opening AVI/SER file");
-    EXPECT_EQ(control.butCaptureClick(Name(), 10, {"", false}), "'' is not a valid integer value");
+    EXPECT_EQ(control.StartVideo(QString(), 10, {"5", false}).Message(),
+              "Error opening AVI/SER file");
+    EXPECT_EQ(control.StartVideo(Name(), 10, {"", false}).Message(),
+              "'' is not a valid integer value");
     control.SetRecordFormat(kFormatFIT);
-    EXPECT_EQ(control.Button3Click(QString(), 10, {"5", false}),
+    EXPECT_EQ(control.StartStills(QString(), 10, {"5", false}).Message(),
               "Please set file parameters first");
     EXPECT_FALSE(capture.Recording);
     EXPECT_FALSE(recorder.IsRecording());
 }
 
 TEST_F(RecorderTest, LowMemoryEndsTheRecordingWithAMessage) {
-    ASSERT_FALSE(StartSer("0"));
+    ASSERT_TRUE(test::Succeeded(StartSer("0")));
     Queue(1);
     recorder.RecordStep();
     recorder.FreeMemory = [] { return std::uint64_t{1} << 20; };
@@ -218,7 +222,7 @@ TEST_F(RecorderTest, LowMemoryEndsTheRecordingWithAMessage) {
 // stored, in order, before the recording ends; later ones are released.
 TEST_F(RecorderTest, QueueBudgetEndsTheRecordingAfterTheQueuedFrames) {
     recorder.QueueBudgetBytes = 5 * 32; // five frames of 8 x 4
-    ASSERT_FALSE(StartSer("0"));
+    ASSERT_TRUE(test::Succeeded(StartSer("0")));
     Queue(5);
     recorder.RecordStep(); // 5 queued: within the budget
     EXPECT_TRUE(view.Errors.empty());
@@ -239,7 +243,7 @@ TEST_F(RecorderTest, QueueBudgetEndsTheRecordingAfterTheQueuedFrames) {
 }
 
 TEST_F(RecorderTest, StalledCameraEndsTheRecording) {
-    ASSERT_FALSE(StartSer("10"));
+    ASSERT_TRUE(test::Succeeded(StartSer("10")));
     Queue(1);
     recorder.RecordStep();
     const Tick lastFrame = clock.Now();
@@ -254,7 +258,7 @@ TEST_F(RecorderTest, StalledCameraEndsTheRecording) {
 }
 
 TEST_F(RecorderTest, ACaptureFailureStoresTheQueuedFramesAndClosesTheFile) {
-    ASSERT_FALSE(StartSer("10"));
+    ASSERT_TRUE(test::Succeeded(StartSer("10")));
     Queue(3);
     control.CaptureStopped("no memory");
     EXPECT_FALSE(recorder.IsRecording());
@@ -282,7 +286,7 @@ namespace {
 TEST_F(RecorderTest, BmpFramesCarryTheTextOfTheirOwnCaptureTime) {
     recorder.OverlayVisible = true;
     control.SetRecordFormat(kFormatBMP);
-    ASSERT_FALSE(control.Button3Click(Name(), 10, {"3", false}));
+    ASSERT_TRUE(test::Succeeded(control.StartStills(Name(), 10, {"3", false})));
     const char* texts[] = {"Jupiter 21:34:56.789", "Jupiter 21:34:57.123", "Jupiter 21:34:56.789"};
     for (const char* text : texts) {
         auto f = NewFrame(376, 240, text, false);
