@@ -39,7 +39,7 @@ void Refresh(benchmark::State& state, bool viewCopies) {
     const auto planet = PlanetFrame();
     IntakeInputs inputs;
     inputs.HistogramChecked = false;
-    intake.ProcessFrame(planet.data(), kW, false, kH, inputs);
+    intake.ProcessFrame({planet.data(), kW, kH}, inputs);
 
     DisplayRenderer renderer;
     renderer.ZoomPercent = static_cast<int>(state.range(0));

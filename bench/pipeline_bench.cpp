@@ -57,7 +57,7 @@ void ProcessFrame(benchmark::State& state, bool tenBit) {
     inputs.HistogramChecked = false;
     for (auto _ : state) {
         intake.PaintPending = -1;
-        intake.ProcessFrame(input.data(), kW, tenBit, kH, inputs);
+        intake.ProcessFrame({input.data(), kW, kH, tenBit}, inputs);
         benchmark::DoNotOptimize(intake.FrameBitmap.Bits());
         benchmark::ClobberMemory();
     }

@@ -31,8 +31,11 @@ void FrameIntake::Copy(const void* source, void* destination, std::size_t bytes)
         std::memcpy(destination, source, bytes);
 }
 
-void FrameIntake::ProcessFrame(const std::uint8_t* pixels, int width, bool is16Bit, int height,
-                               const IntakeInputs& inputs) {
+void FrameIntake::ProcessFrame(const FrameView& frame, const IntakeInputs& inputs) {
+    const std::uint8_t* pixels = frame.Pixels;
+    const int width = frame.Width;
+    const int height = frame.Height;
+    const bool is16Bit = frame.Is16Bit;
     if (pixels && width > 0 && height > 0 && DisplayDue(inputs)) {
         if (FrameBitmap.Format != PixelFormat::Indexed8 || FrameBitmap.Width != width ||
             FrameBitmap.Height != height)

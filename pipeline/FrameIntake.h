@@ -17,6 +17,15 @@ struct IntakeInputs {
     bool FocusAidVisible = false;
 };
 
+// One frame as the queue holds it: Width x Height samples in buffer order,
+// bytes, or little-endian 16-bit words with 10 significant bits when Is16Bit.
+struct FrameView {
+    const std::uint8_t* Pixels = nullptr;
+    int Width = 0;
+    int Height = 0;
+    bool Is16Bit = false;
+};
+
 // Where the intake's results go. The window posts its messages; the headless
 // recorder and the tests record or forward the calls.
 class IntakeSink {
@@ -40,11 +49,8 @@ public:
     // A null bufferCopy copies with memcpy.
     FrameIntake(const TickSource& ticks, BufferCopyFn bufferCopy, IntakeSink& sink);
 
-    // The WM_FRAMEREADY work for the newest queued frame. pixels holds
-    // width x height samples in buffer order: bytes, or little-endian 16-bit
-    // words with 10 significant bits when is16Bit.
-    void ProcessFrame(const std::uint8_t* pixels, int width, bool is16Bit, int height,
-                      const IntakeInputs& inputs);
+    // The WM_FRAMEREADY work for the newest queued frame.
+    void ProcessFrame(const FrameView& frame, const IntakeInputs& inputs);
 
     // Whether a frame arriving now would be displayed.
     bool DisplayDue(const IntakeInputs& inputs) const;

@@ -49,7 +49,8 @@ void FrameFlow::FrameReady() {
     }
     IntakeInputs inputs = Inputs ? Inputs() : IntakeInputs{};
     inputs.Recording = capture_.Recording;
-    Intake.ProcessFrame(newest->Data.get(), newest->Width, newest->Is16Bit, newest->Height, inputs);
+    Intake.ProcessFrame({newest->Data.get(), newest->Width, newest->Height, newest->Is16Bit},
+                        inputs);
     if (AfterFrame)
         AfterFrame();
 }

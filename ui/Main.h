@@ -1,8 +1,10 @@
 #pragma once
 
-#include "recording/FileName.h"
-#include "recording/RecorderView.h"
 #include "session/AppContext.h"
+#include "ui/CameraPanel.h"
+#include "ui/DisplayPanel.h"
+#include "ui/HistogramPanel.h"
+#include "ui/RecordingPanel.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -19,16 +21,8 @@
 namespace orbicap {
 
 class About;
-class GlassButton;
-class HtmlLabel;
-class ImageView;
 class OutlineShape;
 class SplashScreen;
-class TConfText;
-class TForm5;
-class TrackBar;
-class UnitEdit;
-class XYChart;
 
 // What the program decides before the main window starts.
 struct StartupOptions {
@@ -42,8 +36,10 @@ struct StartupOptions {
 };
 
 // The main window: the live image, the camera and recording controls, and
-// every menu command. Each handler carries the name of its control and event.
-class TForm1 : public QMainWindow, public RecorderView {
+// every menu command. The window builds the layout and the menus and runs the
+// start-up; each panel's handlers live in that panel's controller and carry
+// the name of their control and event.
+class TForm1 : public QMainWindow {
 public:
     enum class StartResult { Running, LibraryFailed, NoCamera };
 
@@ -56,48 +52,13 @@ public:
     // Stops the threads and writes the settings back; runs once, on every way out.
     void SaveAndStop();
 
-    // Camera controls
-    void expoChange();
-    void MenuItem8Click(QAction* item);
-    void GAINChange();
-    void ExpertMode1Click();
-    void ShowExpertControls(bool visible);
-    void ColorCamera1Click();
-    void AdvGlassButton1MouseDown();
-    void AdvGlassButton1MouseUp();
-
-    // Display
-    void RefreshDisplay();
-    void Timer1Timer();
-    void HGramClick();
-    void positionImage();
-    void SetZoom(int percent);
-    void _BLACKChange();
-    void _WHITEChange();
-    void Visible1Click();
-    void Configure1Click();
-
-    // Recording
-    void SetFormat(int format, QAction* popupItem);
-    void butCaptureClick();
-    void Button3Click();
-    void CancelButtonClick();
-    void N12Click(QAction* item);
-    void SetCaptureLocation1Click();
-    void SetCaptureFilename1Click();
     void ABOUT1Click();
 
-    // RecorderView
-    void SetProgressText(const QString& text) override;
-    void SetInfoText(const QString& text) override;
-    void RecordingStarted() override;
-    void RecordingEnded() override;
-    void ShowLastCapture(double seconds, double rate, int frames) override;
-    void ReportError(const QString& message) override;
-
+    CameraPanel& Camera() { return camera_; }
+    DisplayPanel& Display() { return display_; }
+    HistogramPanel& Histogram() { return histogram_; }
+    RecordingPanel& Recording() { return recording_; }
     AppContext& Context() { return ctx_; }
-    QString CaptureFileName;
-    int ExposureScale = 1;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,14 +69,10 @@ private:
     void BuildLayout();
     void BuildMenus();
     QWidget* BuildLeftColumn();
-    void BindControls();
     void BindCameraMenu();
     QAction* AddCheck(QMenu* menu, const QString& caption, const QString& name, bool checked,
                       std::function<void(bool)> handler);
     void IdentifyModel();
-    void ApplyHistogramPlot(const struct HistogramPlot& plot);
-    void UpdateFormatButtons();
-    void ApplyCaptureName(const std::optional<std::string>& name);
     void Message(const QString& text);
     void Pause(int ms);
     IntakeInputs CurrentInputs() const;
@@ -125,65 +82,21 @@ private:
     SplashScreen* splash_;
     bool stopped_ = false;
     bool started_ = false;
-    CaptureNaming naming_;
+
+    CameraPanel camera_;
+    DisplayPanel display_;
+    HistogramPanel histogram_;
+    RecordingPanel recording_;
 
     About* about_ = nullptr;
-    TConfText* confText_ = nullptr;
-    TForm5* form5_ = nullptr;
-
-    // Left column
-    TrackBar* expot_ = nullptr;
-    QLabel* label5_ = nullptr;
-    QWidget* panel4_ = nullptr;
-    TrackBar* gain_ = nullptr;
-    QLabel* label6_ = nullptr;
-    QCheckBox* hgram_ = nullptr;
-    QCheckBox* loga_ = nullptr;
-    QWidget* panel6_ = nullptr;
-    XYChart* h1_ = nullptr;
-    QLabel* lAvg_ = nullptr;
-    QLabel* sat_ = nullptr;
-    UnitEdit* expos_ = nullptr;
-    GlassButton* butCapture_ = nullptr;
-    GlassButton* cancelButton_ = nullptr;
-    GlassButton* button3_ = nullptr;
-    QWidget* panel10_ = nullptr;
-    HtmlLabel* htmlLabel1_ = nullptr;
-    GlassButton* advGlassButton1_ = nullptr;
-
-    // Centre and right
-    QScrollArea* scrollBox1_ = nullptr;
-    QWidget* canvas_ = nullptr;
-    ImageView* image1_ = nullptr;
-    OutlineShape* smallFrame_ = nullptr;
-    OutlineShape* largeFrame_ = nullptr;
     OutlineShape* cshape_ = nullptr;
     OutlineShape* rshape_ = nullptr;
-    QWidget* panel9_ = nullptr;
-    TrackBar* white_ = nullptr;
-    TrackBar* black_ = nullptr;
-    QLabel* statusPanels_[3] = {};
-    QTimer timer1_;
-
-    // Menus
     QMenu* expopup_ = nullptr;
     QMenu* countPopup_ = nullptr;
-    QMenu* serAvi_ = nullptr;
     QActionGroup* formatGroup_ = nullptr;
     QActionGroup* formatPopupGroup_ = nullptr;
-    QAction* formatItems_[5] = {}; // main menu, by RecordFormat code
-    QAction* colorCamera1_ = nullptr;
-    QAction* expertMode1_ = nullptr;
-    QAction* rowNoise1_ = nullptr;
-    QAction* companding1_ = nullptr;
-    QAction* tenBit1_ = nullptr;
     QAction* previewDuringCapture1_ = nullptr;
-    QAction* visible1_ = nullptr;
     QAction* rawCodec_ = nullptr;
-    QAction* zoom100_ = nullptr;
-    QMenu* digitalGainMenu_ = nullptr;
-    QMenu* overlayMenu_ = nullptr;
-    QMenu* captureFormatMenu_ = nullptr;
 };
 
 } // namespace orbicap

@@ -48,76 +48,77 @@ QWidget* TForm1::BuildLeftColumn() {
 
     QWidget* exposure = Section(panel2, "ExposurePanel", 57);
     Label(exposure, "Label2", QStringLiteral("Exposure Length"), {8, 2, 170, 16});
-    expot_ = new TrackBar(1, 100, Qt::Horizontal, exposure);
-    expot_->setObjectName(QStringLiteral("_expot"));
-    expot_->setGeometry(4, 18, 177, 22);
-    expot_->SetPosition(1);
-    label5_ = Label(exposure, "Label5", QStringLiteral("0 ms"), {100, 40, 81, 16});
-    label5_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    camera_.Expot = new TrackBar(1, 100, Qt::Horizontal, exposure);
+    camera_.Expot->setObjectName(QStringLiteral("_expot"));
+    camera_.Expot->setGeometry(4, 18, 177, 22);
+    camera_.Expot->SetPosition(1);
+    camera_.Label5 = Label(exposure, "Label5", QStringLiteral("0 ms"), {100, 40, 81, 16});
+    camera_.Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     column->addWidget(exposure);
 
-    panel4_ = Section(panel2, "Panel4", 63);
-    Label(panel4_, "LblGain", QStringLiteral("Gain"), {8, 2, 170, 16});
-    gain_ = new TrackBar(0, 100, Qt::Horizontal, panel4_);
-    gain_->setObjectName(QStringLiteral("gain"));
-    gain_->setGeometry(4, 20, 177, 22);
-    label6_ = Label(panel4_, "Label6", QStringLiteral("100"), {100, 42, 81, 16});
-    label6_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    column->addWidget(panel4_);
+    camera_.Panel4 = Section(panel2, "Panel4", 63);
+    Label(camera_.Panel4, "LblGain", QStringLiteral("Gain"), {8, 2, 170, 16});
+    camera_.Gain = new TrackBar(0, 100, Qt::Horizontal, camera_.Panel4);
+    camera_.Gain->setObjectName(QStringLiteral("gain"));
+    camera_.Gain->setGeometry(4, 20, 177, 22);
+    camera_.Label6 = Label(camera_.Panel4, "Label6", QStringLiteral("100"), {100, 42, 81, 16});
+    camera_.Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    column->addWidget(camera_.Panel4);
 
     QWidget* switches = Section(panel2, "HistogramSwitch", 32);
-    hgram_ = new QCheckBox(QStringLiteral("Histogram"), switches);
-    hgram_->setObjectName(QStringLiteral("HGram"));
-    hgram_->setGeometry(8, 6, 85, 20);
-    hgram_->setChecked(true);
-    loga_ = new QCheckBox(QStringLiteral("Logarithmic"), switches);
-    loga_->setObjectName(QStringLiteral("loga"));
-    loga_->setGeometry(92, 6, 92, 20);
+    histogram_.HGram = new QCheckBox(QStringLiteral("Histogram"), switches);
+    histogram_.HGram->setObjectName(QStringLiteral("HGram"));
+    histogram_.HGram->setGeometry(8, 6, 85, 20);
+    histogram_.HGram->setChecked(true);
+    histogram_.Loga = new QCheckBox(QStringLiteral("Logarithmic"), switches);
+    histogram_.Loga->setObjectName(QStringLiteral("loga"));
+    histogram_.Loga->setGeometry(92, 6, 92, 20);
     column->addWidget(switches);
 
-    panel6_ = Section(panel2, "Panel6", 147);
-    h1_ = new XYChart(panel6_);
-    h1_->setObjectName(QStringLiteral("H1"));
-    h1_->setGeometry(12, 2, 161, 121);
-    h1_->SetXRange(-1, 258);
-    h1_->SetYRange(0, 10);
-    lAvg_ = Label(panel6_, "lAvg", QStringLiteral("AVG: ---"), {14, 126, 100, 16});
-    sat_ = Label(panel6_, "sat", QStringLiteral("SAT"), {140, 126, 40, 16});
-    sat_->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
-    sat_->hide();
-    column->addWidget(panel6_);
+    histogram_.Panel6 = Section(panel2, "Panel6", 147);
+    histogram_.H1 = new XYChart(histogram_.Panel6);
+    histogram_.H1->setObjectName(QStringLiteral("H1"));
+    histogram_.H1->setGeometry(12, 2, 161, 121);
+    histogram_.H1->SetXRange(-1, 258);
+    histogram_.H1->SetYRange(0, 10);
+    histogram_.LAvg =
+        Label(histogram_.Panel6, "lAvg", QStringLiteral("AVG: ---"), {14, 126, 100, 16});
+    histogram_.Sat = Label(histogram_.Panel6, "sat", QStringLiteral("SAT"), {140, 126, 40, 16});
+    histogram_.Sat->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    histogram_.Sat->hide();
+    column->addWidget(histogram_.Panel6);
 
     QWidget* recording = Section(panel2, "RecordingPanel", 97);
     Label(recording, "Label4", QStringLiteral("Frame Count/Duration"), {8, 2, 170, 16});
-    expos_ = new UnitEdit(recording);
-    expos_->setObjectName(QStringLiteral("expos"));
-    expos_->setGeometry(8, 20, 169, 26);
-    expos_->SetText(QStringLiteral("1"));
-    butCapture_ = new GlassButton(QStringLiteral("AVI"), recording);
-    butCapture_->setObjectName(QStringLiteral("butCapture"));
-    cancelButton_ =
+    recording_.Expos = new UnitEdit(recording);
+    recording_.Expos->setObjectName(QStringLiteral("expos"));
+    recording_.Expos->setGeometry(8, 20, 169, 26);
+    recording_.Expos->SetText(QStringLiteral("1"));
+    recording_.ButCapture = new GlassButton(QStringLiteral("AVI"), recording);
+    recording_.ButCapture->setObjectName(QStringLiteral("butCapture"));
+    recording_.CancelButton =
         new GlassButton(style()->standardIcon(QStyle::SP_MediaStop), QString(), recording);
-    cancelButton_->setObjectName(QStringLiteral("CancelButton"));
-    cancelButton_->hide();
-    button3_ = new GlassButton(QStringLiteral("FIT"), recording);
-    button3_->setObjectName(QStringLiteral("Button3"));
-    for (GlassButton* b : {butCapture_, cancelButton_, button3_})
+    recording_.CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    recording_.CancelButton->hide();
+    recording_.Button3 = new GlassButton(QStringLiteral("FIT"), recording);
+    recording_.Button3->setObjectName(QStringLiteral("Button3"));
+    for (GlassButton* b : {recording_.ButCapture, recording_.CancelButton, recording_.Button3})
         b->setGeometry(10, 54, 165, 35);
-    button3_->raise();
+    recording_.Button3->raise();
     column->addWidget(recording);
 
-    panel10_ = Section(panel2, "Panel10", 56);
-    htmlLabel1_ = new HtmlLabel(panel10_);
-    htmlLabel1_->setObjectName(QStringLiteral("HTMLabel1"));
-    htmlLabel1_->setGeometry(2, 0, 181, 56);
-    htmlLabel1_->SetHint(kReportTemplate);
-    panel10_->hide();
-    column->addWidget(panel10_);
+    recording_.Panel10 = Section(panel2, "Panel10", 56);
+    recording_.HtmlLabel1 = new HtmlLabel(recording_.Panel10);
+    recording_.HtmlLabel1->setObjectName(QStringLiteral("HTMLabel1"));
+    recording_.HtmlLabel1->setGeometry(2, 0, 181, 56);
+    recording_.HtmlLabel1->SetHint(kReportTemplate);
+    recording_.Panel10->hide();
+    column->addWidget(recording_.Panel10);
 
     QWidget* panel8 = Section(panel2, "Panel8", 43);
-    advGlassButton1_ = new GlassButton(QStringLiteral("Subframe preview"), panel8);
-    advGlassButton1_->setObjectName(QStringLiteral("AdvGlassButton1"));
-    advGlassButton1_->setGeometry(10, 4, 165, 35);
+    camera_.AdvGlassButton1 = new GlassButton(QStringLiteral("Subframe preview"), panel8);
+    camera_.AdvGlassButton1->setObjectName(QStringLiteral("AdvGlassButton1"));
+    camera_.AdvGlassButton1->setGeometry(10, 4, 165, 35);
     column->addWidget(panel8);
     column->addStretch(1);
     return panel2;
@@ -130,45 +131,46 @@ void TForm1::BuildLayout() {
     row->setSpacing(0);
     row->addWidget(BuildLeftColumn());
 
-    scrollBox1_ = new QScrollArea(central);
-    scrollBox1_->setObjectName(QStringLiteral("ScrollBox1"));
-    scrollBox1_->setFrameShape(QFrame::NoFrame);
-    scrollBox1_->setWidgetResizable(false);
-    canvas_ = new QWidget;
-    canvas_->setObjectName(QStringLiteral("Canvas"));
-    image1_ = new ImageView(canvas_);
-    image1_->setObjectName(QStringLiteral("Image1"));
-    smallFrame_ =
-        new OutlineShape(OutlineShape::Kind::Rectangle, Qt::red, 2, Qt::SolidLine, canvas_);
-    smallFrame_->setObjectName(QStringLiteral("SMALLFRAME"));
-    largeFrame_ =
-        new OutlineShape(OutlineShape::Kind::Rectangle, Qt::red, 2, Qt::SolidLine, canvas_);
-    largeFrame_->setObjectName(QStringLiteral("LARGEFRAME"));
-    cshape_ = new OutlineShape(OutlineShape::Kind::Circle, Qt::green, 2, Qt::DotLine, canvas_);
+    display_.ScrollBox1 = new QScrollArea(central);
+    display_.ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    display_.ScrollBox1->setFrameShape(QFrame::NoFrame);
+    display_.ScrollBox1->setWidgetResizable(false);
+    display_.Canvas = new QWidget;
+    display_.Canvas->setObjectName(QStringLiteral("Canvas"));
+    display_.Image1 = new ImageView(display_.Canvas);
+    display_.Image1->setObjectName(QStringLiteral("Image1"));
+    camera_.SmallFrame =
+        new OutlineShape(OutlineShape::Kind::Rectangle, Qt::red, 2, Qt::SolidLine, display_.Canvas);
+    camera_.SmallFrame->setObjectName(QStringLiteral("SMALLFRAME"));
+    camera_.LargeFrame =
+        new OutlineShape(OutlineShape::Kind::Rectangle, Qt::red, 2, Qt::SolidLine, display_.Canvas);
+    camera_.LargeFrame->setObjectName(QStringLiteral("LARGEFRAME"));
+    cshape_ =
+        new OutlineShape(OutlineShape::Kind::Circle, Qt::green, 2, Qt::DotLine, display_.Canvas);
     cshape_->setObjectName(QStringLiteral("cshape"));
     cshape_->resize(100, 100);
-    rshape_ =
-        new OutlineShape(OutlineShape::Kind::Circle, QColor(128, 0, 0), 1, Qt::DotLine, canvas_);
+    rshape_ = new OutlineShape(OutlineShape::Kind::Circle, QColor(128, 0, 0), 1, Qt::DotLine,
+                               display_.Canvas);
     rshape_->setObjectName(QStringLiteral("rshape"));
     rshape_->resize(100, 100);
-    scrollBox1_->setWidget(canvas_);
-    scrollBox1_->installEventFilter(this);
-    row->addWidget(scrollBox1_, 1);
+    display_.ScrollBox1->setWidget(display_.Canvas);
+    display_.ScrollBox1->installEventFilter(this);
+    row->addWidget(display_.ScrollBox1, 1);
 
-    panel9_ = new QWidget(central);
-    panel9_->setObjectName(QStringLiteral("Panel9"));
-    panel9_->setFixedWidth(74);
-    auto* levels = new QHBoxLayout(panel9_);
+    display_.Panel9 = new QWidget(central);
+    display_.Panel9->setObjectName(QStringLiteral("Panel9"));
+    display_.Panel9->setFixedWidth(74);
+    auto* levels = new QHBoxLayout(display_.Panel9);
     levels->setContentsMargins(2, 4, 2, 4);
-    white_ = new TrackBar(0, 255, Qt::Vertical, panel9_);
-    white_->setObjectName(QStringLiteral("_WHITE"));
-    white_->setFixedWidth(37);
-    black_ = new TrackBar(0, 255, Qt::Vertical, panel9_);
-    black_->setObjectName(QStringLiteral("_Black"));
-    black_->setFixedWidth(29);
-    levels->addWidget(white_);
-    levels->addWidget(black_);
-    row->addWidget(panel9_);
+    display_.White = new TrackBar(0, 255, Qt::Vertical, display_.Panel9);
+    display_.White->setObjectName(QStringLiteral("_WHITE"));
+    display_.White->setFixedWidth(37);
+    display_.Black = new TrackBar(0, 255, Qt::Vertical, display_.Panel9);
+    display_.Black->setObjectName(QStringLiteral("_Black"));
+    display_.Black->setFixedWidth(29);
+    levels->addWidget(display_.White);
+    levels->addWidget(display_.Black);
+    row->addWidget(display_.Panel9);
     setCentralWidget(central);
 
     QStatusBar* bar = statusBar();
@@ -177,15 +179,21 @@ void TForm1::BuildLayout() {
     bar->setSizeGripEnabled(false);
     const int widths[3] = {200, 400, 50};
     for (int i = 0; i < 3; ++i) {
-        statusPanels_[i] = new QLabel(bar);
-        statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        recording_.StatusPanels[i] = new QLabel(bar);
+        recording_.StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         // The third panel grows: it carries the queue and memory readout.
         if (i < 2)
-            statusPanels_[i]->setFixedWidth(widths[i]);
+            recording_.StatusPanels[i]->setFixedWidth(widths[i]);
         else
-            statusPanels_[i]->setMinimumWidth(widths[i]);
-        bar->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
+            recording_.StatusPanels[i]->setMinimumWidth(widths[i]);
+        bar->addWidget(recording_.StatusPanels[i], i == 2 ? 1 : 0);
     }
+    display_.RatePanel = recording_.StatusPanels[0];
+
+    // What one panel shows or hides of another's.
+    camera_.Loga = histogram_.Loga;
+    camera_.LevelSliders = display_.Panel9;
+    camera_.Image1 = display_.Image1;
 }
 
 } // namespace orbicap

@@ -53,19 +53,23 @@ void TForm1::BuildMenus() {
     QMenu* files = bar->addMenu(QStringLiteral("Capture Files"));
     files->setObjectName(QStringLiteral("CaptureFiles1"));
     connect(Item(files, QStringLiteral("Set Capture Location"), "SetCaptureLocation1"),
-            &QAction::triggered, this, [this] { SetCaptureLocation1Click(); });
+            &QAction::triggered, this, [this] { recording_.SetCaptureLocation1Click(); });
     connect(Item(files, QStringLiteral("Set Capture Filename"), "SetCaptureFilename1"),
-            &QAction::triggered, this, [this] { SetCaptureFilename1Click(); });
-    captureFormatMenu_ = files->addMenu(QStringLiteral("Set Capture Format"));
-    captureFormatMenu_->setObjectName(QStringLiteral("SetCaptureFormat1"));
+            &QAction::triggered, this, [this] { recording_.SetCaptureFilename1Click(); });
+    recording_.CaptureFormatMenu = files->addMenu(QStringLiteral("Set Capture Format"));
+    recording_.CaptureFormatMenu->setObjectName(QStringLiteral("SetCaptureFormat1"));
     formatGroup_ = new QActionGroup(this);
-    formatItems_[kFormatAVI] = Radio(captureFormatMenu_, formatGroup_, "AVI", "AVI1");
-    formatItems_[kFormatBMP] = Radio(captureFormatMenu_, formatGroup_, "BMP", "BMP2");
-    formatItems_[kFormatFIT] = Radio(captureFormatMenu_, formatGroup_, "FIT", "FIT2", true);
-    formatItems_[kFormatSER] = Radio(captureFormatMenu_, formatGroup_, "SER", "SER1");
+    recording_.FormatItems[kFormatAVI] =
+        Radio(recording_.CaptureFormatMenu, formatGroup_, "AVI", "AVI1");
+    recording_.FormatItems[kFormatBMP] =
+        Radio(recording_.CaptureFormatMenu, formatGroup_, "BMP", "BMP2");
+    recording_.FormatItems[kFormatFIT] =
+        Radio(recording_.CaptureFormatMenu, formatGroup_, "FIT", "FIT2", true);
+    recording_.FormatItems[kFormatSER] =
+        Radio(recording_.CaptureFormatMenu, formatGroup_, "SER", "SER1");
     for (int code : {kFormatAVI, kFormatBMP, kFormatFIT, kFormatSER})
-        connect(formatItems_[code], &QAction::triggered, this,
-                [this, code] { SetFormat(code, nullptr); });
+        connect(recording_.FormatItems[code], &QAction::triggered, this,
+                [this, code] { recording_.SetFormat(code, nullptr); });
 
     QMenu* resolution = bar->addMenu(QStringLiteral("Resolution"));
     resolution->setObjectName(QStringLiteral("Resolution1"));
@@ -82,7 +86,7 @@ void TForm1::BuildMenus() {
         connect(a, &QAction::triggered, this, [this, s] {
             ctx_.CaptureThread.RequestedWidth = s.w;
             ctx_.CaptureThread.RequestedHeight = s.h;
-            advGlassButton1_->setEnabled(s.w == 752);
+            camera_.AdvGlassButton1->setEnabled(s.w == 752);
         });
     }
 
@@ -108,8 +112,8 @@ void TForm1::BuildMenus() {
         const QByteArray name = "N" + QByteArray::number(z) + "1";
         QAction* a = Radio(zoom, zooms, QStringLiteral("%1%").arg(z), name.constData());
         if (z == 100)
-            zoom100_ = a;
-        connect(a, &QAction::triggered, this, [this, z] { SetZoom(z); });
+            display_.Zoom100 = a;
+        connect(a, &QAction::triggered, this, [this, z] { display_.SetZoom(z); });
     }
 
     QAction* about = bar->addAction(QStringLiteral("ABOUT"));
@@ -121,18 +125,18 @@ void TForm1::BuildMenus() {
     expopup_->setObjectName(QStringLiteral("expopup"));
     for (const char* r : {"100ms", "500ms", "1000ms", "2500ms", "5000ms", "10000ms"})
         expopup_->addAction(QString::fromLatin1(r));
-    connect(expopup_, &QMenu::triggered, this, [this](QAction* a) { MenuItem8Click(a); });
-    expot_->SetPopupMenu(expopup_);
+    connect(expopup_, &QMenu::triggered, this, [this](QAction* a) { camera_.MenuItem8Click(a); });
+    camera_.Expot->SetPopupMenu(expopup_);
 
     countPopup_ = new QMenu(this);
     countPopup_->setObjectName(QStringLiteral("CountPopup"));
     for (const char* n : {"1", "5", "10", "20", "50", "100"})
         countPopup_->addAction(QString::fromLatin1(n));
-    connect(countPopup_, &QMenu::triggered, this, [this](QAction* a) { N12Click(a); });
-    expos_->SetPopupMenu(countPopup_);
+    connect(countPopup_, &QMenu::triggered, this, [this](QAction* a) { recording_.N12Click(a); });
+    recording_.Expos->SetPopupMenu(countPopup_);
 
-    serAvi_ = new QMenu(this);
-    serAvi_->setObjectName(QStringLiteral("SERAVI"));
+    recording_.SerAvi = new QMenu(this);
+    recording_.SerAvi->setObjectName(QStringLiteral("SERAVI"));
     formatPopupGroup_ = new QActionGroup(this);
     struct PopupFormat {
         const char* caption;
@@ -143,12 +147,12 @@ void TForm1::BuildMenus() {
          {PopupFormat{"    SER", "SER8bit1", kFormatSER},
           PopupFormat{"    AVI", "AVI2", kFormatAVI}, PopupFormat{"    FIT", "FIT1", kFormatFIT},
           PopupFormat{"    BMP", "BMP1", kFormatBMP}}) {
-        QAction* a = Radio(serAvi_, formatPopupGroup_, QString::fromLatin1(f.caption), f.name,
-                           f.code == kFormatFIT);
-        connect(a, &QAction::triggered, this, [this, a, f] { SetFormat(f.code, a); });
+        QAction* a = Radio(recording_.SerAvi, formatPopupGroup_, QString::fromLatin1(f.caption),
+                           f.name, f.code == kFormatFIT);
+        connect(a, &QAction::triggered, this, [this, a, f] { recording_.SetFormat(f.code, a); });
     }
-    butCapture_->SetPopupMenu(serAvi_);
-    button3_->SetPopupMenu(serAvi_);
+    recording_.ButCapture->SetPopupMenu(recording_.SerAvi);
+    recording_.Button3->SetPopupMenu(recording_.SerAvi);
 }
 
 void TForm1::BindCameraMenu() {
@@ -156,8 +160,9 @@ void TForm1::BindCameraMenu() {
     setup->setObjectName(QStringLiteral("CameraSetup1"));
     CMOSDLL32& cam = ctx_.Camera;
 
-    expertMode1_ = AddCheck(setup, QStringLiteral("Expert Mode"), QStringLiteral("ExpertMode1"),
-                            false, [this](bool) { ExpertMode1Click(); });
+    camera_.ExpertMode1 =
+        AddCheck(setup, QStringLiteral("Expert Mode"), QStringLiteral("ExpertMode1"), false,
+                 [this](bool) { camera_.ExpertMode1Click(); });
     QAction* hflip =
         AddCheck(setup, QStringLiteral("Horizontal Flip"), QStringLiteral("HorizontalFlip1"), false,
                  [&cam](bool on) { cam.HorizontalFlip(on ? 1 : 0); });
@@ -167,12 +172,13 @@ void TForm1::BindCameraMenu() {
                  [&cam](bool on) { cam.VerticalFlip(on ? 1 : 0); });
     vflip->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
-    overlayMenu_ = setup->addMenu(QStringLiteral("TimeStamp Overlay"));
-    overlayMenu_->setObjectName(QStringLiteral("TimeStampOverlay1"));
-    visible1_ = AddCheck(overlayMenu_, QStringLiteral("Visible"), QStringLiteral("Visible1"), false,
-                         [this](bool) { Visible1Click(); });
-    connect(Item(overlayMenu_, QStringLiteral("Configure"), "Configure1"), &QAction::triggered,
-            this, [this] { Configure1Click(); });
+    camera_.OverlayMenu = setup->addMenu(QStringLiteral("TimeStamp Overlay"));
+    camera_.OverlayMenu->setObjectName(QStringLiteral("TimeStampOverlay1"));
+    display_.Visible1 =
+        AddCheck(camera_.OverlayMenu, QStringLiteral("Visible"), QStringLiteral("Visible1"), false,
+                 [this](bool) { display_.Visible1Click(); });
+    connect(Item(camera_.OverlayMenu, QStringLiteral("Configure"), "Configure1"),
+            &QAction::triggered, this, [this] { display_.Configure1Click(); });
 
     rawCodec_ =
         AddCheck(setup, QStringLiteral("Use Raw Video Codec"), QStringLiteral("RawCodec"), false,
@@ -187,20 +193,22 @@ void TForm1::BindCameraMenu() {
         connect(a, &QAction::triggered, this, [&cam, v] { cam.ADCRef(v); });
     }
 
-    rowNoise1_ =
+    camera_.RowNoise1 =
         AddCheck(setup, QStringLiteral("Row Noise Reduction"), QStringLiteral("RowNoiseReduction1"),
                  true, [&cam](bool on) { cam.RowNoise(on ? 0 : 1); });
-    companding1_ = AddCheck(setup, QStringLiteral("12-10 Bit companding"),
-                            QStringLiteral("N1210Bitcompanding1"), false,
-                            [&cam](bool on) { cam.SetCompanding(on ? 1 : 0); });
-    tenBit1_ = AddCheck(setup, QStringLiteral("10 bit capture"), QStringLiteral("N10bitcapture1"),
-                        false, [this](bool on) { ctx_.CaptureThread.TenBitRequested = on; });
+    camera_.Companding1 = AddCheck(setup, QStringLiteral("12-10 Bit companding"),
+                                   QStringLiteral("N1210Bitcompanding1"), false,
+                                   [&cam](bool on) { cam.SetCompanding(on ? 1 : 0); });
+    camera_.TenBit1 =
+        AddCheck(setup, QStringLiteral("10 bit capture"), QStringLiteral("N10bitcapture1"), false,
+                 [this](bool on) { ctx_.CaptureThread.TenBitRequested = on; });
 
-    digitalGainMenu_ = setup->addMenu(QStringLiteral("Digital Gain"));
-    digitalGainMenu_->setObjectName(QStringLiteral("DigitalGain1"));
-    digitalGainMenu_->menuAction()->setToolTip(QStringLiteral(
+    camera_.DigitalGainMenu = setup->addMenu(QStringLiteral("Digital Gain"));
+    camera_.DigitalGainMenu->setObjectName(QStringLiteral("DigitalGain1"));
+    camera_.DigitalGainMenu->menuAction()->setToolTip(QStringLiteral(
         "Digital Gain can be used to recover the 2 lower bits when an image is not saturated"));
-    digitalGainMenu_->menuAction()->setStatusTip(digitalGainMenu_->menuAction()->toolTip());
+    camera_.DigitalGainMenu->menuAction()->setStatusTip(
+        camera_.DigitalGainMenu->menuAction()->toolTip());
     auto* gainGroup = new QActionGroup(this);
     struct Digital {
         const char* caption;
@@ -210,13 +218,14 @@ void TForm1::BindCameraMenu() {
     for (const Digital& d :
          {Digital{"1x", "N1x1", kDigitalGain1x}, Digital{"2x", "N2x1", kDigitalGain2x},
           Digital{"4x", "N4x1", kDigitalGain4x}}) {
-        QAction* a = Radio(digitalGainMenu_, gainGroup, QString::fromLatin1(d.caption), d.name,
-                           d.value == kDigitalGain1x);
+        QAction* a = Radio(camera_.DigitalGainMenu, gainGroup, QString::fromLatin1(d.caption),
+                           d.name, d.value == kDigitalGain1x);
         connect(a, &QAction::triggered, this, [&cam, d] { cam.SetDigitalGain(d.value); });
     }
 
-    colorCamera1_ = AddCheck(setup, QStringLiteral("Color Camera"), QStringLiteral("ColorCamera1"),
-                             false, [this](bool) { ColorCamera1Click(); });
+    camera_.ColorCamera1 =
+        AddCheck(setup, QStringLiteral("Color Camera"), QStringLiteral("ColorCamera1"), false,
+                 [this](bool) { camera_.ColorCamera1Click(); });
     AddCheck(setup, QStringLiteral("High Priority Capture"), QStringLiteral("HighPriorityCapture1"),
              false, [this](bool on) {
                  ctx_.CaptureThread.SetPriority(on ? TVideoCapture::Priority::TimeCritical
@@ -225,7 +234,7 @@ void TForm1::BindCameraMenu() {
     AddCheck(setup, QStringLiteral("Auto Gain (AGC)"), QStringLiteral("AutoGainAGC1"), false,
              [this, &cam](bool on) {
                  cam.SetAGC(on ? 1 : 0);
-                 panel4_->setVisible(!on);
+                 camera_.Panel4->setVisible(!on);
              });
     previewDuringCapture1_ = AddCheck(setup, QStringLiteral("Preview During Capture"),
                                       QStringLiteral("PreviewDuringCapture1"), false, nullptr);

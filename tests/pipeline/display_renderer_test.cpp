@@ -39,7 +39,7 @@ protected:
     }
 
     void Show(const std::vector<std::uint8_t>& frame, int w, int h) {
-        intake.ProcessFrame(frame.data(), w, false, h, IntakeInputs{});
+        intake.ProcessFrame({frame.data(), w, h}, IntakeInputs{});
         renderer.RefreshDisplay(intake);
     }
 
@@ -143,7 +143,7 @@ TEST_F(DisplayRendererTest, MissingDemosaicDoesNotBlockTheDisplay) {
     unbound.ColorCamera = true;
     int focus = 0;
     unbound.Hooks.AfterRefresh = [&] { ++focus; };
-    intake.ProcessFrame(Pattern(64, 32).data(), 64, false, 32, IntakeInputs{});
+    intake.ProcessFrame({Pattern(64, 32).data(), 64, 32}, IntakeInputs{});
     unbound.RefreshDisplay(intake);
     EXPECT_EQ(intake.PaintPending, -1);
     EXPECT_EQ(focus, 1);

@@ -28,7 +28,7 @@ protected:
 
     void Feed(const std::vector<std::uint8_t>& pixels, int w, int h, const IntakeInputs& in,
               bool is16Bit = false) {
-        intake.ProcessFrame(pixels.data(), w, is16Bit, h, in);
+        intake.ProcessFrame({pixels.data(), w, h, is16Bit}, in);
     }
     // What the WM_FRAMEPAINT handler does to the intake's state.
     void Paint() { intake.PaintPending = -1; }
@@ -211,7 +211,7 @@ TEST_F(FrameIntakeTest, ColourPictureBecomesEightBitAgain) {
 TEST_F(FrameIntakeTest, WithoutDriverCopyFallsBackToMemcpy) {
     FrameIntake plain{clock, nullptr, sink};
     const auto frame = Pattern(8, 2, 5);
-    plain.ProcessFrame(frame.data(), 8, false, 2, idle);
+    plain.ProcessFrame({frame.data(), 8, 2}, idle);
     EXPECT_EQ(Bits(plain.FrameBitmap), frame);
 }
 

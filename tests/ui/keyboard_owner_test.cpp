@@ -49,7 +49,7 @@ TEST_F(KeyboardOwners, TypesTheFileNameThatTheNextRecordingUses) {
     chosenFolder = dir.path();
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
     context->CaptureThread.ExposureMs = 10;
-    window->SetCaptureLocation1Click();
+    window->Recording().SetCaptureLocation1Click();
     TForm4* keyboard = Keyboard();
     ASSERT_NE(keyboard, nullptr);
     EXPECT_FALSE(keyboard->isVisible()) << "created hidden";
@@ -71,13 +71,13 @@ TEST_F(KeyboardOwners, TypesTheFileNameThatTheNextRecordingUses) {
         if (form5->isVisible())
             form5->Button2Click(); // don't hang the test if return was lost
     });
-    window->SetCaptureFilename1Click();
+    window->Recording().SetCaptureFilename1Click();
 
     EXPECT_TRUE(focusKept);
     EXPECT_EQ(keyboardAt.left(), ownerFrame.left() - (591 - ownerFrame.width()) / 2);
     EXPECT_EQ(keyboardAt.top(), ownerFrame.bottom() + 1 + 20);
     EXPECT_FALSE(keyboard->isVisible()) << "hiding the owner hides the keyboard";
-    ASSERT_EQ(window->CaptureFileName, dir.path() + "/SATURN1");
+    ASSERT_EQ(window->Recording().CaptureFileName, dir.path() + "/SATURN1");
 
     Action("SER1")->trigger();
     Find<UnitEdit>("expos")->SetText("2");
@@ -99,7 +99,7 @@ TEST_F(KeyboardOwners, TypesTheOverlayPrefixAndHidesWithItsOwner) {
             Press(keyboard, key);
         conf->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
     });
-    window->Configure1Click();
+    window->Display().Configure1Click();
     EXPECT_TRUE(shown);
     EXPECT_EQ(context->Overlay.Prefix(), "jup");
     EXPECT_FALSE(keyboard->isVisible());
@@ -119,13 +119,13 @@ TEST_F(KeyboardOwners, ABlackStampOnWhiteIsReadableInARecordedBmpFrame) {
     chosenFolder = dir.path();
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
     context->CaptureThread.ExposureMs = 10;
-    window->SetCaptureLocation1Click();
+    window->Recording().SetCaptureLocation1Click();
     QTimer::singleShot(50, window.get(), [&] {
         auto* edit = window->findChild<QLineEdit*>("Edit1");
         edit->setText("STAMP");
         emit edit->returnPressed();
     });
-    window->SetCaptureFilename1Click();
+    window->Recording().SetCaptureFilename1Click();
 
     auto* conf = window->findChild<TConfText*>(QStringLiteral("ConfText"));
     ASSERT_NE(conf, nullptr);

@@ -77,17 +77,17 @@ TEST_F(MainWindow, ExposureRangesKeepTheExposureWherePossible) {
     auto* slider = Find<TrackBar>("_expot");
     auto* popup = window->findChild<QMenu*>("expopup");
     for (const Case& c : cases) {
-        window->MenuItem8Click(RangeItem(popup, "100ms"));
+        window->Camera().MenuItem8Click(RangeItem(popup, "100ms"));
         slider->SetPosition(c.position);
-        window->MenuItem8Click(RangeItem(popup, c.fromRange));
+        window->Camera().MenuItem8Click(RangeItem(popup, c.fromRange));
         slider->SetPosition(c.position);
-        window->MenuItem8Click(RangeItem(popup, c.toRange));
+        window->Camera().MenuItem8Click(RangeItem(popup, c.toRange));
         EXPECT_EQ(slider->Position(), c.expectPosition) << c.toRange;
         EXPECT_EQ(context->CaptureThread.ExposureMs, c.expectMs) << c.toRange;
         slider->SetPosition(c.thenPosition);
         EXPECT_EQ(context->CaptureThread.ExposureMs, c.thenMs) << c.toRange;
     }
-    window->MenuItem8Click(RangeItem(popup, "100ms"));
+    window->Camera().MenuItem8Click(RangeItem(popup, "100ms"));
     slider->SetPosition(5);
     EXPECT_EQ(Find<QLabel>("Label5")->text(), "    5 ms");
 }
@@ -120,7 +120,7 @@ TEST_F(MainWindow, ZoomSizesTheLiveImage) {
 
 TEST_F(MainWindow, ShowsAMovingImageAndTheFrameRate) {
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
-    window->expoChange();
+    window->Camera().expoChange();
     auto* fps = Find<QLabel>("StatusPanel0");
     // A busy machine can only slow the frames down, so the readout is held
     // to what the camera can deliver, not to a rate a loaded machine misses:

@@ -20,13 +20,13 @@ using WindowRecording = test::WindowFixture;
 
 // Sets folder and base name through the two "Capture Files" commands.
 void NameCaptures(TForm1& window, const QString& baseName) {
-    window.SetCaptureLocation1Click();
+    window.Recording().SetCaptureLocation1Click();
     QTimer::singleShot(50, &window, [&window, baseName] {
         auto* edit = window.findChild<QLineEdit*>("Edit1");
         edit->setText(baseName);
         emit edit->returnPressed();
     });
-    window.SetCaptureFilename1Click();
+    window.Recording().SetCaptureFilename1Click();
 }
 
 TEST_F(WindowRecording, RecordsASerFileFromTheWindow) {
@@ -35,7 +35,7 @@ TEST_F(WindowRecording, RecordsASerFileFromTheWindow) {
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
     context->CaptureThread.ExposureMs = 10;
     NameCaptures(*window, "JUPITER");
-    EXPECT_EQ(window->CaptureFileName, dir.path() + "/JUPITER");
+    EXPECT_EQ(window->Recording().CaptureFileName, dir.path() + "/JUPITER");
     auto* capture = Find<GlassButton>("butCapture");
     EXPECT_TRUE(capture->isEnabled());
 
@@ -94,8 +94,8 @@ TEST_F(WindowRecording, CancelEndsAnOpenEndedRecording) {
 
 TEST_F(WindowRecording, StartingWithoutANameSaysSo) {
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
-    window->butCaptureClick();
-    window->Button3Click();
+    window->Recording().butCaptureClick();
+    window->Recording().Button3Click();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "Error opening AVI/SER file");
     EXPECT_EQ(messages[1], "Please set file parameters first");
