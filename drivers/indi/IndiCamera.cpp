@@ -12,6 +12,9 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr milliseconds kOpenLimit{10000};
+// A connected device defines its properties in one burst; this long without a
+// new one, the burst is over.
+constexpr milliseconds kDefinitionsSettle{500};
 constexpr int kProbeTimeoutMs = 3000;
 
 } // namespace
@@ -59,6 +62,7 @@ int IndiCamera::Open() {
     appliedHflip_.reset();
     appliedVflip_.reset();
     const Clock::time_point deadline = Clock::now() + kOpenLimit;
+    lastDefinedAt_ = Clock::now();
     const std::string where = server_.Text();
 
     lock.unlock();
@@ -99,6 +103,18 @@ int IndiCamera::Open() {
     if (!On("CONNECTION", "CONNECT") || !Has("CCD_INFO") || !Has("CCD_EXPOSURE"))
         return fail("The camera \"" + device_ + "\" on the INDI server at " + where +
                     " does not connect");
+    // The burst's end, not its first properties, makes the device usable: a
+    // camera may define its video stream last (the 1.9.9 CCD simulator does,
+    // after CCD_INFO and CCD_EXPOSURE), and an exposure planned without it
+    // would take the single-exposure path and leave a subframe behind.
+    for (;;) {
+        const Clock::time_point settled = std::min(lastDefinedAt_ + kDefinitionsSettle, deadline);
+        if (lost_ || Clock::now() >= settled)
+            break;
+        changed_.wait_until(lock, settled);
+    }
+    if (lost_)
+        return fail("The INDI server at " + where + " closed the connection");
     IndiClient* link = client_.get();
     lock.unlock();
     link->ReceiveBlobs(device_);
@@ -205,6 +221,8 @@ void IndiCamera::OnProperty(const std::string& device, const std::string& proper
                             PropertySnapshot snapshot) {
     std::lock_guard lock(mutex_);
     const bool disconnected = property == "CONNECTION" && !snapshot.On("CONNECT");
+    if (!cache_.Find(device, property))
+        lastDefinedAt_ = Clock::now();
     cache_.Store(device, property, std::move(snapshot));
     if (disconnected && open_ && !closing_ && device == device_) {
         lost_ = true;

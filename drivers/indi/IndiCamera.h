@@ -97,11 +97,20 @@ private:
     // changed tells that frames so far came from other settings.
     bool PrepareStreamLocked(Lock& lock, const Settings& s, bool& changed);
     bool PrepareSingleLocked(Lock& lock, const Settings& s);
+    // Every switch of the stream goes through these two: on again only once
+    // the camera can have taken the off in.
+    void StopStreamLocked(Lock& lock,
+                          std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+    bool StartStreamLocked(Lock& lock);
     void ApplyControlsLocked(Lock& lock, const Settings& s);
     bool DeliverStreamLocked();
     void DeliverSingleLocked(Lock& lock);
     bool PendingLocked(std::uint64_t ticket) const;
     SensorRect FrameLocked(const Settings& s) const;
+    // The sensor's full extent; width 0 while the device has not shown it.
+    SensorRect WholeSensorLocked() const;
+    // X, Y, WIDTH and HEIGHT of a frame property as the server shows them.
+    SensorRect ShownLocked(const std::string& property) const;
     bool UsesStreamLocked(const Settings& s) const;
     // Releases the pending exposure: with its frame in the block, or with
     // the newest frame at hand where it has the block's size and depth.
@@ -160,6 +169,9 @@ private:
     bool streamStarted_ = false;
     std::optional<double> savedPollingMs_;
     bool previewLimitRaised_ = false;
+    Clock::time_point streamOnAllowedAt_{};
+    // When the server last defined a property not seen before.
+    Clock::time_point lastDefinedAt_{};
     std::optional<int> appliedGain_;
     std::optional<bool> appliedHflip_;
     std::optional<bool> appliedVflip_;

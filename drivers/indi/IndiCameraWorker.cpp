@@ -21,10 +21,16 @@ constexpr double kFastPollingMs = 10;
 // for again: the server may have dropped it.
 constexpr milliseconds kSingleRetryMargin{3000};
 // A stream frame overdue by this much restarts the stream: a camera whose
-// stream stalls (the 1.9.9 CCD simulator's does, now and then, at short
-// exposures) is back well within the program's stall rule.
+// stream dropped out (a lost USB packet, a driver that missed a command) is
+// back well within the program's stall rule.
 constexpr milliseconds kStreamRestartMargin{4000};
-constexpr milliseconds kStreamRestartPause{500};
+// How long after its stream is switched off a camera may still be busy with
+// the frame it was making, beyond that frame's exposure. The 1.9.9 CCD
+// simulator reads a new stream exposure only when its frame thread finds the
+// stream off; switched on again before that, it waits the reciprocal of the
+// exposure (100 s at 10 ms) between frames.
+constexpr milliseconds kStreamParkMargin{600};
+constexpr milliseconds kLongestParkExposure{1000};
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -70,6 +76,21 @@ bool IndiCamera::UsesStreamLocked(const Settings& s) const {
            Has("CCD_STREAM_FRAME");
 }
 
+SensorRect IndiCamera::WholeSensorLocked() const {
+    const auto width = Value("CCD_INFO", "CCD_MAX_X");
+    const auto height = Value("CCD_INFO", "CCD_MAX_Y");
+    if (!width || !height || *width < 1 || *height < 1)
+        return {};
+    return {0, 0, static_cast<int>(*width), static_cast<int>(*height)};
+}
+
+SensorRect IndiCamera::ShownLocked(const std::string& property) const {
+    return {static_cast<int>(Value(property, "X").value_or(-1)),
+            static_cast<int>(Value(property, "Y").value_or(-1)),
+            static_cast<int>(Value(property, "WIDTH").value_or(-1)),
+            static_cast<int>(Value(property, "HEIGHT").value_or(-1))};
+}
+
 SensorRect IndiCamera::FrameLocked(const Settings& s) const {
     const int sensorWidth = static_cast<int>(Value("CCD_INFO", "CCD_MAX_X").value_or(s.width));
     const int sensorHeight = static_cast<int>(Value("CCD_INFO", "CCD_MAX_Y").value_or(s.height));
@@ -106,13 +127,11 @@ void IndiCamera::ServeJobLocked(Lock& lock) {
             wake_.wait_until(lock, restartAt);
             return;
         }
-        // Off, a pause, and on again: a quick off and on is what can leave
-        // such a stream stuck in the first place.
-        SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF");
-        wake_.wait_for(lock, kStreamRestartPause, [&] { return !PendingLocked(ticket); });
+        StopStreamLocked(lock);
+        wake_.wait_until(lock, streamOnAllowedAt_, [&] { return !PendingLocked(ticket); });
         if (!PendingLocked(ticket))
             return;
-        SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_ON");
+        StartStreamLocked(lock);
         if (PendingLocked(ticket))
             job_->waitingSince = Clock::now();
         return;
@@ -145,15 +164,17 @@ void IndiCamera::ServeJobLocked(Lock& lock) {
 
 void IndiCamera::ApplyControlsLocked(Lock& lock, const Settings& s) {
     if (appliedGain_ != s.gain) {
-        appliedGain_ = s.gain;
-        // Gain 0..100 spans whatever range the device offers.
+        // Gain 0..100 spans whatever range the device offers. Until the
+        // device shows a gain property, it is looked for again each time.
         const char* property = Has("CCD_GAIN") ? "CCD_GAIN" : "CCD_CONTROLS";
         const char* element = Has("CCD_GAIN") ? "GAIN" : "Gain";
         if (const PropertySnapshot* p = cache_.Find(device_, property))
-            if (const PropertyElement* e = p->Find(element); e && e->max > e->min)
+            if (const PropertyElement* e = p->Find(element); e && e->max > e->min) {
+                appliedGain_ = s.gain;
                 SetNumbersLocked(lock, property,
                                  {{element, e->min + (e->max - e->min) * s.gain / 100.0}},
                                  milliseconds(1000));
+            }
     }
     if ((appliedHflip_ != hflip_ || appliedVflip_ != vflip_) && Has("FLIP")) {
         appliedHflip_ = hflip_;
@@ -175,19 +196,40 @@ bool IndiCamera::PrepareStreamLocked(Lock& lock, const Settings& s, bool& change
             return false;
     }
     if (!previewLimitRaised_) {
-        previewLimitRaised_ = true;
         // The server drops stream frames beyond this rate; a capture program
         // wants every one the camera makes.
         if (const PropertySnapshot* limits = cache_.Find(device_, "LIMITS"))
-            if (const PropertyElement* fps = limits->Find("LIMITS_PREVIEW_FPS"))
+            if (const PropertyElement* fps = limits->Find("LIMITS_PREVIEW_FPS")) {
+                previewLimitRaised_ = true;
                 SetNumbersLocked(lock, "LIMITS", {{"LIMITS_PREVIEW_FPS", fps->max}});
+            }
+    }
+    // The stream is cut out of the whole unbinned sensor by CCD_STREAM_FRAME:
+    // the server's stream manager takes each stream frame to be the camera's
+    // CCD_FRAME, and the 1.9.9 CCD simulator hands it its whole sensor
+    // whatever CCD_FRAME says, so that with the subframe a single exposure
+    // leaves behind every stream frame is refused ("Invalid source buffer
+    // size") and the stream stays silent. The frame changes only while the
+    // stream is off, and resets the stream frame on the simulator.
+    const SensorRect whole = WholeSensorLocked();
+    const bool binned = Has("CCD_BINNING") && (Value("CCD_BINNING", "HOR_BIN").value_or(1) != 1 ||
+                                               Value("CCD_BINNING", "VER_BIN").value_or(1) != 1);
+    const bool cropped = Has("CCD_FRAME") && whole.width > 0 && ShownLocked("CCD_FRAME") != whole;
+    bool streamFrameStale = false;
+    if (binned || cropped) {
+        changed = true;
+        streamFrameStale = true;
+        if (On("CCD_VIDEO_STREAM", "STREAM_ON"))
+            StopStreamLocked(lock);
+        if (binned)
+            SetNumbersLocked(lock, "CCD_BINNING", {{"HOR_BIN", 1}, {"VER_BIN", 1}});
+        if (cropped)
+            SetNumbersLocked(
+                lock, "CCD_FRAME",
+                {{"X", 0}, {"Y", 0}, {"WIDTH", whole.width}, {"HEIGHT", whole.height}});
     }
     const SensorRect rect = FrameLocked(s);
-    const SensorRect shown{static_cast<int>(Value("CCD_STREAM_FRAME", "X").value_or(-1)),
-                           static_cast<int>(Value("CCD_STREAM_FRAME", "Y").value_or(-1)),
-                           static_cast<int>(Value("CCD_STREAM_FRAME", "WIDTH").value_or(-1)),
-                           static_cast<int>(Value("CCD_STREAM_FRAME", "HEIGHT").value_or(-1))};
-    if (shown != rect) {
+    if (streamFrameStale || ShownLocked("CCD_STREAM_FRAME") != rect) {
         changed = true;
         SetNumbersLocked(
             lock, "CCD_STREAM_FRAME",
@@ -200,32 +242,45 @@ bool IndiCamera::PrepareStreamLocked(Lock& lock, const Settings& s, bool& change
     if (const auto current = Value("STREAMING_EXPOSURE", "STREAMING_EXPOSURE_VALUE");
         current && !NearlyEqual(*current, seconds)) {
         changed = true;
-        SetNumbersLocked(lock, "STREAMING_EXPOSURE", {{"STREAMING_EXPOSURE_VALUE", seconds}});
         // A running stream keeps its old exposure until it is restarted.
         if (On("CCD_VIDEO_STREAM", "STREAM_ON"))
-            SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF");
+            StopStreamLocked(lock);
+        SetNumbersLocked(lock, "STREAMING_EXPOSURE", {{"STREAMING_EXPOSURE_VALUE", seconds}});
     }
     if (!On("CCD_VIDEO_STREAM", "STREAM_ON")) {
         changed = true;
         streamStarted_ = true;
-        if (!SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_ON"))
+        if (!StartStreamLocked(lock))
             return false;
     }
     return true;
 }
 
+void IndiCamera::StopStreamLocked(Lock& lock, milliseconds timeout) {
+    // The frame in the making may have been started with the exposure shown
+    // now or with an earlier one; either is at most this long.
+    const double shown = Value("STREAMING_EXPOSURE", "STREAMING_EXPOSURE_VALUE").value_or(0);
+    const milliseconds exposure = std::min(
+        kLongestParkExposure, milliseconds(static_cast<long long>(std::max(0.0, shown) * 1000)));
+    SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF", timeout);
+    streamOnAllowedAt_ = std::max(streamOnAllowedAt_, Clock::now() + exposure + kStreamParkMargin);
+}
+
+bool IndiCamera::StartStreamLocked(Lock& lock) {
+    wake_.wait_until(lock, streamOnAllowedAt_, [&] { return closing_ || lost_ || stopping_; });
+    if (closing_ || lost_ || stopping_)
+        return false;
+    return SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_ON");
+}
+
 bool IndiCamera::PrepareSingleLocked(Lock& lock, const Settings& s) {
     if (On("CCD_VIDEO_STREAM", "STREAM_ON"))
-        SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF");
+        StopStreamLocked(lock);
     if (Has("CCD_BINNING") && (Value("CCD_BINNING", "HOR_BIN").value_or(1) != 1 ||
                                Value("CCD_BINNING", "VER_BIN").value_or(1) != 1))
         SetNumbersLocked(lock, "CCD_BINNING", {{"HOR_BIN", 1}, {"VER_BIN", 1}});
     const SensorRect rect = FrameLocked(s);
-    const SensorRect shown{static_cast<int>(Value("CCD_FRAME", "X").value_or(-1)),
-                           static_cast<int>(Value("CCD_FRAME", "Y").value_or(-1)),
-                           static_cast<int>(Value("CCD_FRAME", "WIDTH").value_or(-1)),
-                           static_cast<int>(Value("CCD_FRAME", "HEIGHT").value_or(-1))};
-    if (Has("CCD_FRAME") && shown != rect)
+    if (Has("CCD_FRAME") && ShownLocked("CCD_FRAME") != rect)
         SetNumbersLocked(
             lock, "CCD_FRAME",
             {{"X", rect.x}, {"Y", rect.y}, {"WIDTH", rect.width}, {"HEIGHT", rect.height}});
@@ -368,8 +423,12 @@ void IndiCamera::ShutdownLocked(Lock& lock) {
         // itself stays connected: other clients of the server may be using
         // it, and a camera driver that is disconnected right after a stream
         // can die with it (the 1.9.9 CCD simulator does, now and then).
-        if (streamStarted_ && On("CCD_VIDEO_STREAM", "STREAM_ON"))
-            SetSwitchLocked(lock, "CCD_VIDEO_STREAM", "STREAM_OFF", kCloseStepLimit);
+        if (streamStarted_ && On("CCD_VIDEO_STREAM", "STREAM_ON")) {
+            StopStreamLocked(lock, kCloseStepLimit);
+            // The next client, often this program started again, may switch
+            // the stream on at once; the camera must have taken the off in.
+            changed_.wait_until(lock, streamOnAllowedAt_, [this] { return lost_; });
+        }
         if (savedPollingMs_)
             SetNumbersLocked(lock, "POLLING_PERIOD", {{"PERIOD_MS", *savedPollingMs_}},
                              kCloseStepLimit);

@@ -48,7 +48,10 @@ def find_window(dpy, caption, timeout):
             w = stack.pop()
             try:
                 name = w.get_full_text_property(dpy.intern_atom("_NET_WM_NAME")) or w.get_wm_name()
-                if name and name.startswith("Orbicap/32"):
+                # A window gets its caption before it is mapped, and its
+                # pixels cannot be read until then.
+                if (name and name.startswith("Orbicap/32")
+                        and w.get_attributes().map_state == X.IsViewable):
                     return w, name
                 stack.extend(w.query_tree().children)
             except Exception:

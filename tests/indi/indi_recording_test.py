@@ -103,14 +103,26 @@ def case_resolution(binary, port, out, failures):
     ser_case(binary, port, out, ["--resolution", "376x240"], 20, 376, 240, 8, failures)
 
 
-def case_second_start(binary, port, out, failures):
-    # The second start on the same server, with a new window: what the first
-    # one left behind must not get in the way. Like "resolution", run by
-    # hand, not by ctest, until the stall after a change of window is found.
-    ser_case(binary, port, out, [], 10, 752, 480, 8, failures)
+def remove_recordings(out):
     for old in glob.glob(out + "_*.SER"):
         os.remove(old)
+
+
+def case_second_start(binary, port, out, failures):
+    # The second start on the same server, with a new window: what the first
+    # one left behind must not get in the way.
+    ser_case(binary, port, out, [], 10, 752, 480, 8, failures)
+    remove_recordings(out)
     ser_case(binary, port, out, ["--resolution", "376x240"], 20, 376, 240, 8, failures)
+
+
+def case_stream_after_single(binary, port, out, failures):
+    # Single exposures leave the camera's frame set to the window; the stream
+    # that follows on the same server must still deliver.
+    ser_case(binary, port, out, ["--ten-bit"], 5, 752, 480, 16, failures)
+    remove_recordings(out)
+    ser_case(binary, port, out, [], 20, 752, 480, 8, failures)
+    check_left_clean(port, failures)
 
 
 def case_fit(binary, port, out, failures):
@@ -207,6 +219,7 @@ CASES = {
     "ten_bit": case_ten_bit,
     "resolution": case_resolution,
     "second_start": case_second_start,
+    "stream_after_single": case_stream_after_single,
     "fit": case_fit,
     "avi": case_avi,
 }
