@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
                        "the first camera unless DEVICE is given)."),
         QStringLiteral("HOST[:PORT][/DEVICE]"));
     parser.addOption(indi);
+    const QCommandLineOption tools(
+        QStringLiteral("tools"),
+        QStringLiteral("Show the Tools menu: solar mode, Roddier tool, focus tool, measure mode."));
+    parser.addOption(tools);
     parser.process(app);
 
     orbicap::InstanceLock instance;
@@ -56,6 +60,7 @@ int main(int argc, char** argv) {
         options.DriverPath =
             orbicap::UseIndiTarget(*target, QApplication::applicationDirPath().toStdString());
     }
+    options.ShowTools = parser.isSet(tools);
     orbicap::TForm1 window(context, options, &splash);
     const orbicap::SignalBridge signalBridge([&window] { window.close(); });
     if (window.Startup() != orbicap::TForm1::StartResult::Running)

@@ -38,6 +38,12 @@ OutlineShape::OutlineShape(Kind kind, QColor color, int penWidth, Qt::PenStyle s
     hide();
 }
 
+void OutlineShape::SetPen(QColor color, int penWidth) {
+    color_ = color;
+    penWidth_ = penWidth;
+    update();
+}
+
 void OutlineShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QPen pen(color_, penWidth_, style_);

@@ -26,11 +26,15 @@ private:
 };
 
 // A rectangle or circle outline laid over the image (subframe outlines,
-// Roddier circles); transparent inside and to the mouse.
+// Roddier circles); transparent inside and, unless the pointer tools take
+// its events, to the mouse.
 class OutlineShape : public QWidget {
 public:
     enum class Kind { Rectangle, Circle };
     OutlineShape(Kind kind, QColor color, int penWidth, Qt::PenStyle style, QWidget* parent);
+    void SetPen(QColor color, int penWidth);
+    QColor PenColor() const { return color_; }
+    int PenWidth() const { return penWidth_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -12,6 +12,7 @@
 #include "ui/ImageView.h"
 #include "ui/OutputNames.h"
 #include "ui/SplashScreen.h"
+#include "ui/ToolsController.h"
 #include "ui/Version.h"
 #include "ui/VirtualKeyboard.h"
 #include "ui/WaitUntilHidden.h"
@@ -103,6 +104,16 @@ TForm1::StartResult TForm1::Startup() {
     DisplayRenderer& display = *ctx_.Display;
     display.Hooks.OverlayText = [this] { return ctx_.Overlay.Text(); };
     display.Hooks.Repaint = [this] { display_.Image1->PictureChanged(); };
+    tools_ = new ToolsController(ctx_,
+                                 {display_.Image1, cshape_, rshape_, display_.ScrollBox1,
+                                  recording_.StatusPanels[2], findChild<QMenu*>("Tools1"),
+                                  findChild<QMenu*>("ZOOM1")},
+                                 options_.ShowTools, this);
+    display.Hooks.DrawAids = [this](QImage& picture, bool fresh) {
+        tools_->DrawAids(picture, fresh);
+    };
+    display.Hooks.AfterRefresh = [this] { tools_->AfterRefresh(); };
+    ctx_.Control.EndMeasurement = [this] { tools_->EndMeasurement(); };
 
     display_.ConfText = new TConfText(ctx_.Overlay, this);
     display_.ConfText->StyleChanged = [this](const OverlayStyle& style) {
@@ -242,7 +253,7 @@ IntakeInputs TForm1::CurrentInputs() const {
     IntakeInputs in;
     in.PreviewDuringCapture = previewDuringCapture1_->isChecked();
     in.HistogramChecked = histogram_.HGram->isChecked();
-    in.FocusAidVisible = false;
+    in.FocusAidVisible = ctx_.CaptureThread.FocusAidVisible;
     return in;
 }
 

@@ -23,6 +23,7 @@ namespace orbicap {
 class About;
 class OutlineShape;
 class SplashScreen;
+class ToolsController;
 
 // What the program decides before the main window starts.
 struct StartupOptions {
@@ -33,6 +34,8 @@ struct StartupOptions {
     std::function<void(const QString&)> ShowMessage;
     // The folder chooser; returns an empty text when cancelled.
     std::function<QString()> ChooseFolder;
+    // The "Tools" menu and all its items are shown (--tools).
+    bool ShowTools = false;
 };
 
 // The main window: the live image, the camera and recording controls, and
@@ -59,6 +62,7 @@ public:
     HistogramPanel& Histogram() { return histogram_; }
     RecordingPanel& Recording() { return recording_; }
     AppContext& Context() { return ctx_; }
+    ToolsController* Tools() const { return tools_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -89,6 +93,7 @@ private:
     RecordingPanel recording_;
 
     About* about_ = nullptr;
+    ToolsController* tools_ = nullptr;
     OutlineShape* cshape_ = nullptr;
     OutlineShape* rshape_ = nullptr;
     QMenu* expopup_ = nullptr;

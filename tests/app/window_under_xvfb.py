@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""The real program in a real X server: caption, a moving live image, and a
-close of the window that ends the process quickly with the settings written.
+"""The real program in a real X server: caption, a moving live image, a left
+press on it that opens the focus aid where it belongs with a live preview, and
+a close of the window that ends the process quickly with the settings written.
 
 Exit code 77 means skipped (no Xvfb or no python3-xlib on this machine).
 """
@@ -14,11 +15,13 @@ import time
 try:
     import numpy
     from Xlib import X, Xatom, display, protocol
+    from Xlib.ext import xtest
 except ImportError as missing:
     print(f"{missing.name} is not installed")
     sys.exit(77)
 
 EXPECTED_CAPTION = "Orbicap/32 1.3 [QHY5V Camera (simulated camera)]"
+SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 900
 
 
 def start_xvfb():
@@ -26,7 +29,7 @@ def start_xvfb():
         print("Xvfb is not installed")
         sys.exit(77)
     read_fd, write_fd = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x900x24",
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24",
                                "-nolisten", "tcp"], pass_fds=(write_fd,),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_fd)
@@ -40,7 +43,7 @@ def start_xvfb():
     return server, ":" + number.decode().strip()
 
 
-def find_window(dpy, caption, timeout):
+def find_window(dpy, caption, timeout, prefix="Orbicap/32"):
     deadline = time.time() + timeout
     while time.time() < deadline:
         stack = [dpy.screen().root]
@@ -50,7 +53,7 @@ def find_window(dpy, caption, timeout):
                 name = w.get_full_text_property(dpy.intern_atom("_NET_WM_NAME")) or w.get_wm_name()
                 # A window gets its caption before it is mapped, and its
                 # pixels cannot be read until then.
-                if (name and name.startswith("Orbicap/32")
+                if (name and name.startswith(prefix)
                         and w.get_attributes().map_state == X.IsViewable):
                     return w, name
                 stack.extend(w.query_tree().children)
@@ -78,6 +81,46 @@ def image_widget_box(pixels):
     if len(rows) == 0 or len(cols) == 0:
         return None
     return rows[0], rows[-1] + 1, cols[0], cols[-1] + 1
+
+
+def position_on_screen(dpy, window):
+    at = dpy.screen().root.translate_coords(window, 0, 0)
+    return at.x, at.y
+
+
+def click(dpy, x, y):
+    xtest.fake_input(dpy, X.MotionNotify, x=x, y=y)
+    xtest.fake_input(dpy, X.ButtonPress, 1)
+    xtest.fake_input(dpy, X.ButtonRelease, 1)
+    dpy.sync()
+
+
+def check_focus_aid(dpy, window, box, failures):
+    """A left press on the live image opens "FOCUS AID" at the left edge of
+    the screen, 30 pixels above its bottom, with a preview that follows the
+    frames."""
+    top, bottom, left, right = box
+    wx, wy = position_on_screen(dpy, window)
+    click(dpy, wx + (left + right) // 2, wy + (top + bottom) // 2)
+    focus, _ = find_window(dpy, "FOCUS AID", 10, prefix="FOCUS AID")
+    if focus is None:
+        failures.append("a left press on the live image opened no FOCUS AID window")
+        return
+    time.sleep(1.0)
+    geometry = focus.get_geometry()
+    fx, fy = position_on_screen(dpy, focus)
+    print(f"FOCUS AID at {fx}, {fy}, {geometry.width} x {geometry.height}")
+    if fx != 0 or fy + geometry.height != SCREEN_HEIGHT - 30:
+        failures.append(f"FOCUS AID at {fx}, {fy} ({geometry.width} x {geometry.height}), "
+                        f"not at the left edge 30 px above the bottom")
+    first = grab_window(dpy, focus)
+    time.sleep(1.0)
+    second = grab_window(dpy, focus)
+    preview = (slice(8, 8 + 268), slice(8, 8 + 272))
+    if numpy.array_equal(first[preview], second[preview]):
+        failures.append("the focus preview does not change from frame to frame")
+    if first[preview][:, :, :3].max() < 100:
+        failures.append("the focus preview shows nothing bright")
 
 
 def live_image(dpy, window):
@@ -127,6 +170,7 @@ def main():
             failures.append("the live image does not move")
         if image_before.max() < 100:
             failures.append("the live image shows nothing bright")
+        check_focus_aid(dpy, window, box, failures)
 
         close = protocol.event.ClientMessage(
             window=window, client_type=dpy.intern_atom("WM_PROTOCOLS"),

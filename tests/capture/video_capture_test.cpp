@@ -107,6 +107,42 @@ TEST_F(CaptureTest, StalledCameraDoesNotHangShutdown) {
     EXPECT_LE(receiver.Frames.size(), 3u);
 }
 
+// With exposures that complete at once, the frame rate is set by the pauses
+// alone: while the focus aid is shown or a measurement is active, each pass
+// waits 150 ms (short exposures) or 250 ms plus the usual 100 ms (long ones).
+TEST_F(CaptureTest, FocusAidAndMeasurementPaceTheFrames) {
+    test::SimKnobs knobs;
+    knobs.Unpaced = true;
+    Start(knobs, 5);
+    ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= 3; }, 10000));
+    const auto framesDuring = [&](int ms) {
+        FrameReceiver::RunUntil([] { return false; }, 200); // the pass under way ends first
+        const std::size_t before = receiver.Frames.size();
+        FrameReceiver::RunUntil([] { return false; }, ms);
+        return static_cast<int>(receiver.Frames.size() - before);
+    };
+    struct Phase {
+        int exposureMs;
+        bool focus, measure;
+        int atMost, atLeast; // frames in 1500 ms
+    };
+    const Phase phases[] = {
+        {5, false, false, 100000, 30},         {5, true, false, 1500 / 150 + 1, 0},
+        {5, false, true, 1500 / 150 + 1, 0},   {5, false, false, 100000, 30},
+        {500, true, false, 1500 / 350 + 1, 0}, {500, false, false, 100000, 9},
+    };
+    for (const Phase& p : phases) {
+        capture.ExposureMs = p.exposureMs;
+        capture.FocusAidVisible = p.focus;
+        capture.MeasureActive = p.measure;
+        const int frames = framesDuring(1500);
+        EXPECT_LE(frames, p.atMost)
+            << p.exposureMs << " ms, focus " << p.focus << ", measure " << p.measure;
+        EXPECT_GE(frames, p.atLeast)
+            << p.exposureMs << " ms, focus " << p.focus << ", measure " << p.measure;
+    }
+}
+
 TEST_F(CaptureTest, RecordingFreezesTheCameraSettings) {
     Start({}, 5);
     ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= 3; }, 10000));

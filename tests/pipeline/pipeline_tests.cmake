@@ -7,6 +7,7 @@ orbicap_add_test(pipeline_tests
     ${CMAKE_CURRENT_LIST_DIR}/histogram_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/view_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/overlay_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/focus_aid_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/QtTestMain.cpp
   LIBS orbicap_pipeline)
 target_include_directories(pipeline_tests PRIVATE ${CMAKE_SOURCE_DIR})

@@ -10,7 +10,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QSettings>
+#include <QTimer>
 
 #include <memory>
 
@@ -36,6 +38,7 @@ protected:
         options.ConnectPauseMs = 0;
         options.ShowMessage = [this](const QString& m) { messages.push_back(m); };
         options.ChooseFolder = [this] { return chosenFolder; };
+        options.ShowTools = showTools;
         window = std::make_unique<TForm1>(*context, options);
         return window->Startup();
     }
@@ -49,6 +52,17 @@ protected:
 
     static bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
         return test::RunUntil(done, timeoutMs);
+    }
+
+    // Sets folder and base name through the two "Capture Files" commands.
+    void NameCaptures(const QString& baseName) {
+        window->Recording().SetCaptureLocation1Click();
+        QTimer::singleShot(50, window.get(), [this, baseName] {
+            auto* edit = window->findChild<QLineEdit*>("Edit1");
+            edit->setText(baseName);
+            emit edit->returnPressed();
+        });
+        window->Recording().SetCaptureFilename1Click();
     }
 
     static QString Stored(const char* name) {
@@ -67,6 +81,7 @@ protected:
     std::unique_ptr<TForm1> window;
     std::vector<QString> messages;
     QString chosenFolder;
+    bool showTools = false; // --tools
 };
 
 } // namespace orbicap::test

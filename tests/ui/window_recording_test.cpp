@@ -18,23 +18,12 @@ namespace {
 
 using WindowRecording = test::WindowFixture;
 
-// Sets folder and base name through the two "Capture Files" commands.
-void NameCaptures(TForm1& window, const QString& baseName) {
-    window.Recording().SetCaptureLocation1Click();
-    QTimer::singleShot(50, &window, [&window, baseName] {
-        auto* edit = window.findChild<QLineEdit*>("Edit1");
-        edit->setText(baseName);
-        emit edit->returnPressed();
-    });
-    window.Recording().SetCaptureFilename1Click();
-}
-
 TEST_F(WindowRecording, RecordsASerFileFromTheWindow) {
     QTemporaryDir dir;
     chosenFolder = dir.path();
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
     context->CaptureThread.ExposureMs = 10;
-    NameCaptures(*window, "JUPITER");
+    NameCaptures("JUPITER");
     EXPECT_EQ(window->Recording().CaptureFileName, dir.path() + "/JUPITER");
     auto* capture = Find<GlassButton>("butCapture");
     EXPECT_TRUE(capture->isEnabled());
@@ -80,7 +69,7 @@ TEST_F(WindowRecording, CancelEndsAnOpenEndedRecording) {
     chosenFolder = dir.path();
     ASSERT_EQ(Launch(), TForm1::StartResult::Running);
     context->CaptureThread.ExposureMs = 10;
-    NameCaptures(*window, "MARS");
+    NameCaptures("MARS");
     Action("FIT2")->trigger();
     Find<UnitEdit>("expos")->SetText("0");
     Find<GlassButton>("Button3")->click();
