@@ -83,7 +83,8 @@ bool Refuse(const std::string& fileName, const char* reason, std::string& errorT
 } // namespace
 
 bool WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colorCamera,
-                   std::uint8_t* fitsBuffer, std::string& errorText) {
+                   std::uint8_t* fitsBuffer, std::string& errorText,
+                   const FitsObservation* observation) {
     const std::size_t width = frame.Width > 0 ? static_cast<std::size_t>(frame.Width) : 0;
     const std::size_t rows = frame.Height > 0 ? static_cast<std::size_t>(frame.Height) : 0;
     const std::size_t height = colorCamera && rows > 0 ? rows - 1 : rows;
@@ -110,6 +111,10 @@ bool WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colo
     }
     PutCard(card += kCardBytes, "BZERO", frame.Is16Bit ? 32768L : 0L);
     PutCard(card += kCardBytes, "BSCALE", "1.0");
+    if (observation) {
+        PutObservationCards(card += kCardBytes, *observation);
+        card += (kFitsObservationCards - 1) * kCardBytes;
+    }
     std::memcpy(card += kCardBytes, "END", 3);
     // The cards after END stay blank up to the end of the block.
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/ImageList.h"
+#include "recording/FitsKeywords.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +19,10 @@ inline constexpr std::size_t kFitsBufferBytes = 2'880'004;
 // colour frames are 3-D (width x (height - 1) x 3) from fitsBuffer, which the
 // caller has already filled with the demosaiced planes. 16-bit samples are
 // converted into fitsBuffer (in place for colour); nothing is allocated.
+// With an observation its cards follow BSCALE in place of blank cards.
 // On failure no file is left behind and errorText says why.
 bool WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colorCamera,
-                   std::uint8_t* fitsBuffer, std::string& errorText);
+                   std::uint8_t* fitsBuffer, std::string& errorText,
+                   const FitsObservation* observation = nullptr);
 
 } // namespace orbicap

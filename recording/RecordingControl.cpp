@@ -97,6 +97,9 @@ std::optional<QString> RecordingControl::butCaptureClick(const QString& captureF
     if (!value)
         return error;
     const std::string base = captureFileName.toStdString();
+    if (const auto full = recorder_.CheckDiskRoom(base, capture_.CaptureWidth,
+                                                  capture_.CaptureHeight, capture_.TenBitMode))
+        return QString::fromStdString(*full);
     const int number = NextRecordingNumber(base + ext);
     const std::string fileName = base + "_" + Pad5(number) + ext;
     if (EndMeasurement)
@@ -124,11 +127,16 @@ std::optional<QString> RecordingControl::Button3Click(const QString& captureFile
     const std::optional<int> value = CountValue(count, error);
     if (!value)
         return error;
+    if (const auto full =
+            recorder_.CheckDiskRoom(captureFileName.toStdString(), capture_.CaptureWidth,
+                                    capture_.CaptureHeight, capture_.TenBitMode))
+        return QString::fromStdString(*full);
     recorder_.ResetForStart();
     recorder_.FrameBaseName =
         captureFileName.toStdString() + (recorder_.RecordFormat == kFormatFIT ? ".FIT" : ".BMP");
     recorder_.OutputHandle = kOutputFrameFiles;
     capture_.ExposureMs = exposureMs;
+    recorder_.ExposureMs = exposureMs; // what the log and the FITS keywords name
     EmptyQueue();
     SetLimit(*value, count.Seconds);
     recordingFileName_.clear();
@@ -140,7 +148,7 @@ std::optional<QString> RecordingControl::Button3Click(const QString& captureFile
 
 void RecordingControl::CancelButtonClick() {
     camera_.CancelExposure();
-    recorder_.FrameLimit = 0;
+    recorder_.Cancel();
 }
 
 } // namespace orbicap
