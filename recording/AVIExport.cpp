@@ -283,8 +283,11 @@ bool TAVIExport::StoreBmp(ImageLst& frame) {
 void TAVIExport::FinishRecording() {
     const bool wasRecording = IsRecording();
     CloseOutput();
-    if (wasRecording)
+    if (wasRecording) {
+        // Only the program's end closes a running recording this way.
+        cancelled_ = true;
         WriteLog();
+    }
 }
 
 void TAVIExport::CloseOutput() {

@@ -187,6 +187,12 @@ TEST_F(RecordingFilesTest, CancelAndErrorsAreWhatTheLogSaysEndedIt) {
     const Lines log = ReadLog(Name() + "_00001.txt");
     EXPECT_EQ(Value(log, "ended"), "The camera stopped delivering frames.");
     EXPECT_EQ(Value(log, "frames"), "1");
+
+    // The program ending in the middle (window closed, a signal) cancels it.
+    ASSERT_FALSE(Start(kFormatSER, "5"));
+    Step();
+    recorder.FinishRecording();
+    EXPECT_EQ(Value(ReadLog(Name() + "_00002.txt"), "ended"), "cancelled");
 }
 
 TEST_F(RecordingFilesTest, AWriteErrorEndsTheRecordingWithAWholeLog) {
