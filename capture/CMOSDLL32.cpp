@@ -1,5 +1,7 @@
 #include "CMOSDLL32.h"
 
+#include "DriverLocation.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -51,7 +53,7 @@ std::string ChooseDriverPath(const std::string& commandLinePath, const std::stri
         return commandLinePath;
     if (const char* env = std::getenv("ORBICAP_DRIVER"); env && *env)
         return env;
-    return executableDir + "/../lib/libqhy5v-sim.so";
+    return DriverLibraryPath(executableDir, "libqhy5v-sim.so");
 }
 
 } // namespace orbicap

@@ -88,7 +88,7 @@ private:
 inline constexpr int kDriverFunctionCount = 24;
 
 // The driver library the program uses: --driver PATH, else ORBICAP_DRIVER,
-// else the simulator beside the executable (../lib/libqhy5v-sim.so).
+// else the simulator where DriverLibraryPath finds it.
 std::string ChooseDriverPath(const std::string& commandLinePath, const std::string& executableDir);
 
 } // namespace orbicap

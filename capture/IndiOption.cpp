@@ -1,5 +1,7 @@
 #include "IndiOption.h"
 
+#include "DriverLocation.h"
+
 #include <charconv>
 #include <cstdlib>
 
@@ -31,7 +33,7 @@ std::string UseIndiTarget(const IndiTarget& target, const std::string& executabl
         unsetenv("ORBICAP_INDI_DEVICE");
     else
         setenv("ORBICAP_INDI_DEVICE", target.Device.c_str(), 1);
-    return executableDir + "/../lib/libqhy5v-indi.so";
+    return DriverLibraryPath(executableDir, "libqhy5v-indi.so");
 }
 
 } // namespace orbicap

@@ -17,7 +17,7 @@ std::optional<IndiTarget> ParseIndiTarget(const std::string& text);
 
 // Selects the INDI driver for the target: sets ORBICAP_INDI_SERVER and
 // ORBICAP_INDI_DEVICE for it, and answers the driver library beside the
-// executable (../lib/libqhy5v-indi.so).
+// executable (DriverLibraryPath).
 std::string UseIndiTarget(const IndiTarget& target, const std::string& executableDir);
 
 } // namespace orbicap

@@ -30,4 +30,8 @@ void ConsoleView::ReportError(const QString& message) {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
+void ConsoleView::ReportWarning(const QString& message) {
+    std::fprintf(stderr, "Warning: %s\n", message.toLocal8Bit().constData());
+}
+
 } // namespace orbicap

@@ -18,6 +18,7 @@ public:
     void RecordingEnded() override;
     void ShowLastCapture(double seconds, double rate, int frames) override;
     void ReportError(const QString& message) override;
+    void ReportWarning(const QString& message) override;
 
     bool Ended() const { return ended_; }
     bool HadError() const { return hadError_; }

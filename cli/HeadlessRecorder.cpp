@@ -1,5 +1,6 @@
 #include "HeadlessRecorder.h"
 
+#include "capture/CameraModel.h"
 #include "cli/ConsoleView.h"
 #include "platform/SignalBridge.h"
 #include "platform/SystemInfo.h"
@@ -59,6 +60,9 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     FrameQueue& queue = context.Queue;
     recorder.ColorCamera = options.Color;
     recorder.OverlayVisible = options.Overlay;
+    recorder.WriteCaptureLog = !options.NoLog;
+    recorder.FitsObservationKeywords = options.FitsKeywords;
+    recorder.Setup.Model = CameraModelName(context.Camera.GetVIDPID());
     if (options.QueueLimitMb)
         recorder.QueueBudgetBytes = static_cast<std::uint64_t>(*options.QueueLimitMb) << 20;
     flow.Inputs = [] {
@@ -140,8 +144,10 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
         control.CheckCameraStall(flow.LastFrameTick);
         if (sinceProgress.elapsed() >= 1000 && recorder.IsRecording()) {
             sinceProgress.restart();
-            std::fprintf(stderr, "%d frames stored, %zu queued\n", recorder.StoredFrames,
-                         queue.Length());
+            const QString disk = recorder.DiskText();
+            std::fprintf(stderr, "%d frames stored, %zu queued%s\n", recorder.StoredFrames,
+                         queue.Length(),
+                         disk.isEmpty() ? "" : (", " + disk).toLocal8Bit().constData());
         }
         if (!recorder.IsRecording())
             QCoreApplication::exit(0);

@@ -76,6 +76,9 @@ const char* RecordUsage() {
            "                          more than MB megabytes (default: half the memory)\n"
            "  --stats                 print resident memory before and at the peak of the\n"
            "                          recording (bytes)\n"
+           "  --no-log                no capture log NAME.txt beside the recording\n"
+           "  --fits-keywords         DATE-OBS, EXPTIME, GAIN, INSTRUME and SWCREATE in FITS\n"
+           "                          headers\n"
            "  --help                  this text\n"
            "\n"
            "Ctrl+C ends the recording at the next frame and keeps the file complete.\n";
@@ -124,6 +127,14 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
         }
         if (a == "--stats") {
             o.Stats = true;
+            continue;
+        }
+        if (a == "--no-log") {
+            o.NoLog = true;
+            continue;
+        }
+        if (a == "--fits-keywords") {
+            o.FitsKeywords = true;
             continue;
         }
         if (!TakesValue(a))

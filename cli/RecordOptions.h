@@ -27,6 +27,8 @@ struct RecordOptions {
     std::optional<int> QueueLimitMb;
     // Print the resident memory before and at the peak of the recording.
     bool Stats = false;
+    bool NoLog = false;        // no capture log beside the recording
+    bool FitsKeywords = false; // observation keywords in FITS headers
 };
 
 struct ParseResult {

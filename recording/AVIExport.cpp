@@ -4,6 +4,7 @@
 #include "recording/Bmp.h"
 #include "recording/FileName.h"
 #include "recording/Fits.h"
+#include "recording/UtcTime.h"
 
 #include <QFileInfo>
 
@@ -39,6 +40,24 @@ void TAVIExport::ResetForStart() {
     error_.clear();
     files_.clear();
     queueBudgetMessage_.clear();
+    cancelled_ = false;
+    disk_.Stop();
+    diskText_.clear();
+    logFormat_ = RecordFormat;
+    log_.Start(UtcMsFromLocalDayCount(NowAsDayCount(), UtcOffset100ns()));
+}
+
+Status TAVIExport::CheckDiskRoom(const std::string& captureFileName, int width, int height,
+                                 bool is16Bit) const {
+    const std::string folder = CaptureFolder(captureFileName);
+    return DiskRoomForFirstFrame(
+        folder, FreeDiskSpace(folder),
+        FirstFrameBytes(RecordFormat, width, height, is16Bit, ColorCamera));
+}
+
+void TAVIExport::Cancel() {
+    FrameLimit = 0;
+    cancelled_ = true;
 }
 
 Status TAVIExport::StartRecording(const std::string& fileName, int width, int height,
@@ -89,6 +108,7 @@ void TAVIExport::RecordStep() {
         return;
     }
     CheckQueueBudget();
+    log_.QueueSeen(queue_.Length());
     switch (StoreFrame()) {
     case StoreResult::QueueEmpty:
         return; // nothing stored, nothing counted
@@ -143,9 +163,18 @@ void TAVIExport::UpdateInfo(bool force) {
     if (!force && !TickAfter(now, lastInfo_ + kInfoIntervalMs))
         return;
     lastInfo_ = now;
+    if (disk_.Started()) {
+        const DiskWatch::Reading disk =
+            disk_.Update(FreeDiskSpace(disk_.Folder()), (now - StartTick) / 1000.0, StoredFrames);
+        diskText_ = disk.Text;
+        if (disk.Warning)
+            view_.ReportWarning(QString::fromStdString(*disk.Warning));
+    }
     const std::uint64_t queued = queue_.Bytes();
     const std::uint64_t percent = QueueBudgetBytes ? queued * 100 / QueueBudgetBytes : 100;
-    view_.SetInfoText(QStringLiteral("Queue: %1 frames, %2% of its %3 MB limit, free memory %4 MB")
+    // The disk comes first: of the two it is what a long recording runs out of.
+    view_.SetInfoText((diskText_.isEmpty() ? QString() : diskText_ + QStringLiteral("; ")) +
+                      QStringLiteral("Queue: %1 frames, %2% of its %3 MB limit, free memory %4 MB")
                           .arg(queue_.Length())
                           .arg(static_cast<qulonglong>(percent))
                           .arg(MemoryText(QueueBudgetBytes))
@@ -178,6 +207,11 @@ TAVIExport::StoreResult TAVIExport::StoreFrame() {
         error_ = stored.Message();
         return StoreResult::Failed;
     }
+    log_.FrameStored(UtcMsFromLocalDayCount(frame->TimeStamp, UtcOffset100ns()));
+    if (!disk_.Started())
+        disk_.Start(
+            CaptureFolder(files_.front()),
+            FrameBytes(RecordFormat, frame->Width, frame->Height, frame->Is16Bit, ColorCamera));
     ++StoredFrames;
     queue_.DropOldestFrame();
     return StoreResult::Stored;
@@ -214,7 +248,12 @@ Status TAVIExport::StoreFits(ImageLst& frame) {
                                         frame.Height);
     }
     const std::string name = NextFrameFileName(FrameBaseName, FrameFileNumber);
-    Status written = WriteFitsFile(name, frame, ColorCamera, fitsBuffer_.get());
+    const FitsObservation observation =
+        FitsObservationKeywords
+            ? ObservationOf(frame, ExposureMs, capture_.Gain, Setup.Model, UtcOffset100ns())
+            : FitsObservation{};
+    Status written = WriteFitsFile(name, frame, ColorCamera, fitsBuffer_.get(),
+                                   FitsObservationKeywords ? &observation : nullptr);
     if (written.Ok())
         files_.push_back(name);
     return written;
@@ -231,6 +270,16 @@ Status TAVIExport::StoreBmp(ImageLst& frame) {
 }
 
 void TAVIExport::FinishRecording() {
+    const bool wasRecording = IsRecording();
+    CloseOutput();
+    if (wasRecording) {
+        // Only the program's end closes a running recording this way.
+        cancelled_ = true;
+        WriteLog();
+    }
+}
+
+void TAVIExport::CloseOutput() {
     const bool oneFile = OutputHandle != kOutputIdle && OutputHandle != kOutputFrameFiles;
     Status closed;
     if (OutputHandle == kOutputSer)
@@ -258,7 +307,7 @@ void TAVIExport::FinishRecording() {
 }
 
 void TAVIExport::EndRecording() {
-    FinishRecording(); // also clears the capture thread's Recording flag
+    CloseOutput(); // also clears the capture thread's Recording flag
     ShowLastCapture();
     FrameLimit = 0;
     if (!queueBudgetMessage_.empty()) {
@@ -268,6 +317,7 @@ void TAVIExport::EndRecording() {
             queue_.DropOldestFrame();
         error_ = error_.empty() ? queueBudgetMessage_ : queueBudgetMessage_ + " " + error_;
     }
+    WriteLog();
     if (!error_.empty())
         view_.ReportError(QString::fromStdString(error_));
 }
@@ -280,6 +330,29 @@ void TAVIExport::Abort(const std::string& message) {
 void TAVIExport::EndWithError(const std::string& message) {
     error_ = message;
     EndRecording();
+}
+
+void TAVIExport::WriteLog() {
+    // A per-frame recording that stored nothing has no file to sit beside.
+    if (!WriteCaptureLog || files_.empty())
+        return;
+    CaptureLogRecord record;
+    record.Driver = camera_.Description();
+    record.Camera = Setup;
+    record.Width = capture_.CaptureWidth;
+    record.Height = capture_.CaptureHeight;
+    record.Depth = capture_.TenBitMode ? 10 : 8;
+    record.Colour = ColorCamera;
+    record.ExposureMs = ExposureMs;
+    record.Gain = capture_.Gain;
+    record.Format = logFormat_;
+    record.Frames = StoredFrames;
+    record.Ending = !error_.empty() ? error_ : cancelled_ ? kEndedCancelled : kEndedAtLimit;
+    log_.Fill(record, UtcMsFromLocalDayCount(NowAsDayCount(), UtcOffset100ns()));
+    if (const Status written =
+            WriteCaptureLogFile(CaptureLogPath(files_.front()), FormatCaptureLog(record));
+        written.Failed())
+        error_ = error_.empty() ? written.Message() : error_ + " " + written.Message();
 }
 
 void TAVIExport::ShowLastCapture() {

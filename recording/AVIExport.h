@@ -4,8 +4,12 @@
 #include "capture/ImageList.h"
 #include "capture/VideoCapture.h"
 #include "pipeline/Overlay.h"
+#include "platform/FreeSpace.h"
 #include "platform/TickCounter.h"
 #include "recording/AviWriter.h"
+#include "recording/CameraSetup.h"
+#include "recording/CaptureLog.h"
+#include "recording/DiskSpace.h"
 #include "recording/RecordFormat.h"
 #include "recording/RecorderView.h"
 #include "recording/RenderFrame.h"
@@ -48,13 +52,32 @@ public:
     // Exposure of the recording, for the AVI header's frame rate.
     int ExposureMs = 100;
 
+    // What recordings say of themselves: the camera and its settings, a
+    // capture log NAME.txt beside each recording, and the observation
+    // keywords in FITS headers.
+    CameraSetup Setup;
+    bool WriteCaptureLog = true;
+    bool FitsObservationKeywords = false;
+
+    // Free space of the output folder; replaceable in tests.
+    FreeSpaceSource FreeDiskSpace = FreeDiskBytes;
+    // Why a recording of this size into captureFileName's folder must not
+    // start: the folder cannot hold its first frame with the file headers.
+    Status CheckDiskRoom(const std::string& captureFileName, int width, int height,
+                         bool is16Bit) const;
+    // "Disk: 41.2 GB free, 38 min" while recording, empty before it is known.
+    const QString& DiskText() const { return diskText_; }
+
     // Opens a SER or AVI file.
     Status StartRecording(const std::string& fileName, int width, int height, bool is16Bit);
     // Forgets the error and the file list of the last recording.
     void ResetForStart();
     void RecordStep();
-    // Closes the output and returns to idle (the end of every recording).
+    // Closes the output, writes the capture log and returns to idle (the end
+    // of every recording).
     void FinishRecording();
+    // Ends the recording at the next step (Cancel); its log says so.
+    void Cancel();
     // Ends a running recording at once with a message for the user, with the
     // report of what was stored (a stalled camera, shutdown).
     void Abort(const std::string& message);
@@ -87,6 +110,8 @@ private:
     Status StoreBmp(ImageLst& frame);
     void EndWithError(const std::string& message);
     void EndRecording();
+    void CloseOutput();
+    void WriteLog();
     void ShowLastCapture();
     void UpdateInfo(bool force);
     bool MemoryRunningLow();
@@ -110,6 +135,11 @@ private:
     Tick lastMemoryCheck_ = 0;
     // Set once the queue passed its budget: what the user is told at the end.
     std::string queueBudgetMessage_;
+    bool cancelled_ = false;
+    DiskWatch disk_;
+    QString diskText_;
+    CaptureLogTracker log_;
+    int logFormat_ = kFormatFIT;
 };
 
 } // namespace orbicap

@@ -82,7 +82,7 @@ Status Refuse(const std::string& fileName, const char* reason) {
 } // namespace
 
 Status WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colorCamera,
-                     std::uint8_t* fitsBuffer) {
+                     std::uint8_t* fitsBuffer, const FitsObservation* observation) {
     const std::size_t width = frame.Width > 0 ? static_cast<std::size_t>(frame.Width) : 0;
     const std::size_t rows = frame.Height > 0 ? static_cast<std::size_t>(frame.Height) : 0;
     const std::size_t height = colorCamera && rows > 0 ? rows - 1 : rows;
@@ -109,6 +109,10 @@ Status WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool co
     }
     PutCard(card += kCardBytes, "BZERO", frame.Is16Bit ? 32768L : 0L);
     PutCard(card += kCardBytes, "BSCALE", "1.0");
+    if (observation) {
+        PutObservationCards(card += kCardBytes, *observation);
+        card += (kFitsObservationCards - 1) * kCardBytes;
+    }
     std::memcpy(card += kCardBytes, "END", 3);
     // The cards after END stay blank up to the end of the block.
 

@@ -2,6 +2,7 @@
 
 #include "capture/ImageList.h"
 #include "platform/Status.h"
+#include "recording/FitsKeywords.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,8 +20,9 @@ inline constexpr std::size_t kFitsBufferBytes = 2'880'004;
 // colour frames are 3-D (width x (height - 1) x 3) from fitsBuffer, which the
 // caller has already filled with the demosaiced planes. 16-bit samples are
 // converted into fitsBuffer (in place for colour); nothing is allocated.
+// With an observation its cards follow BSCALE in place of blank cards.
 // On failure no file is left behind.
 Status WriteFitsFile(const std::string& fileName, const ImageLst& frame, bool colorCamera,
-                     std::uint8_t* fitsBuffer);
+                     std::uint8_t* fitsBuffer, const FitsObservation* observation = nullptr);
 
 } // namespace orbicap

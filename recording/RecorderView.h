@@ -22,6 +22,9 @@ public:
     virtual void ShowLastCapture(double seconds, double rate, int frames) = 0;
     // A failure the user must know about, in words.
     virtual void ReportError(const QString& message) = 0;
+    // Something the user should know while the recording goes on (the disk
+    // is about to fill); shown like an error unless a view says otherwise.
+    virtual void ReportWarning(const QString& message) { ReportError(message); }
 };
 
 } // namespace orbicap

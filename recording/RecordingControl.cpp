@@ -94,6 +94,10 @@ Status RecordingControl::StartVideo(const QString& captureFileName, int exposure
     if (value.Failed())
         return value.Outcome();
     const std::string base = captureFileName.toStdString();
+    if (Status room = recorder_.CheckDiskRoom(base, capture_.CaptureWidth, capture_.CaptureHeight,
+                                              capture_.TenBitMode);
+        room.Failed())
+        return room;
     const int number = NextRecordingNumber(base + ext);
     const std::string fileName = base + "_" + Pad5(number) + ext;
     if (EndMeasurement)
@@ -121,11 +125,16 @@ Status RecordingControl::StartStills(const QString& captureFileName, int exposur
     const Result<int> value = CountValue(count);
     if (value.Failed())
         return value.Outcome();
+    if (Status room = recorder_.CheckDiskRoom(captureFileName.toStdString(), capture_.CaptureWidth,
+                                              capture_.CaptureHeight, capture_.TenBitMode);
+        room.Failed())
+        return room;
     recorder_.ResetForStart();
     recorder_.FrameBaseName =
         captureFileName.toStdString() + (recorder_.RecordFormat == kFormatFIT ? ".FIT" : ".BMP");
     recorder_.OutputHandle = kOutputFrameFiles;
     capture_.ExposureMs = exposureMs;
+    recorder_.ExposureMs = exposureMs; // what the log and the FITS keywords name
     EmptyQueue();
     SetLimit(value.Value(), count.Seconds);
     recordingFileName_.clear();
@@ -137,7 +146,7 @@ Status RecordingControl::StartStills(const QString& captureFileName, int exposur
 
 void RecordingControl::Cancel() {
     camera_.CancelExposure();
-    recorder_.FrameLimit = 0;
+    recorder_.Cancel();
 }
 
 } // namespace orbicap

@@ -34,6 +34,10 @@ public:
         if (Target)
             Target->ReportError(message);
     }
+    void ReportWarning(const QString& message) override {
+        if (Target)
+            Target->ReportWarning(message);
+    }
 };
 
 } // namespace orbicap

@@ -209,6 +209,7 @@ void TForm1::IdentifyModel() {
     } else {
         model = QStringLiteral("QHY5V Camera");
     }
+    ctx_.Recorder.Setup.Model = model.toStdString();
     // The part in brackets says which driver answered, so a user with more
     // than one camera library can tell them apart.
     setWindowTitle(windowTitle() + QStringLiteral(" [") + model + QStringLiteral(" (") +

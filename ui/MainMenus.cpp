@@ -3,6 +3,7 @@
 
 #include "capture/CameraControls.h"
 #include "recording/RecordFormat.h"
+#include "ui/RecordingSettingsItems.h"
 #include "widgets/GlassButton.h"
 #include "widgets/TrackBar.h"
 #include "widgets/UnitEdit.h"
@@ -70,6 +71,7 @@ void TForm1::BuildMenus() {
     for (int code : {kFormatAVI, kFormatBMP, kFormatFIT, kFormatSER})
         connect(recording_.FormatItems[code], &QAction::triggered, this,
                 [this, code] { recording_.SetFormat(code, nullptr); });
+    AddRecordingSettingsItems(files, ctx_.Recorder, ctx_.Settings);
 
     QMenu* resolution = bar->addMenu(QStringLiteral("Resolution"));
     resolution->setObjectName(QStringLiteral("Resolution1"));
@@ -163,13 +165,17 @@ void TForm1::BindCameraMenu() {
     camera_.ExpertMode1 =
         AddCheck(setup, QStringLiteral("Expert Mode"), QStringLiteral("ExpertMode1"), false,
                  [this](bool) { camera_.ExpertMode1Click(); });
-    QAction* hflip =
-        AddCheck(setup, QStringLiteral("Horizontal Flip"), QStringLiteral("HorizontalFlip1"), false,
-                 [&cam](bool on) { cam.HorizontalFlip(on ? 1 : 0); });
+    QAction* hflip = AddCheck(setup, QStringLiteral("Horizontal Flip"),
+                              QStringLiteral("HorizontalFlip1"), false, [this, &cam](bool on) {
+                                  cam.HorizontalFlip(on ? 1 : 0);
+                                  ctx_.Recorder.Setup.HorizontalFlip = on;
+                              });
     hflip->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
-    QAction* vflip =
-        AddCheck(setup, QStringLiteral("Vertical Flip"), QStringLiteral("VerticalFlip1"), false,
-                 [&cam](bool on) { cam.VerticalFlip(on ? 1 : 0); });
+    QAction* vflip = AddCheck(setup, QStringLiteral("Vertical Flip"),
+                              QStringLiteral("VerticalFlip1"), false, [this, &cam](bool on) {
+                                  cam.VerticalFlip(on ? 1 : 0);
+                                  ctx_.Recorder.Setup.VerticalFlip = on;
+                              });
     vflip->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
 
     camera_.OverlayMenu = setup->addMenu(QStringLiteral("TimeStamp Overlay"));
@@ -190,7 +196,10 @@ void TForm1::BindCameraMenu() {
     for (int v = 0; v <= 6; ++v) {
         const QByteArray name = "N1" + QByteArray::number(v) + "V1";
         QAction* a = Radio(adc, adcGroup, QStringLiteral("1.%1V").arg(v), name.constData(), v == 0);
-        connect(a, &QAction::triggered, this, [&cam, v] { cam.ADCRef(v); });
+        connect(a, &QAction::triggered, this, [this, &cam, a, v] {
+            cam.ADCRef(v);
+            ctx_.Recorder.Setup.AdcReference = a->text().toStdString();
+        });
     }
 
     camera_.RowNoise1 =
@@ -220,7 +229,10 @@ void TForm1::BindCameraMenu() {
           Digital{"4x", "N4x1", kDigitalGain4x}}) {
         QAction* a = Radio(camera_.DigitalGainMenu, gainGroup, QString::fromLatin1(d.caption),
                            d.name, d.value == kDigitalGain1x);
-        connect(a, &QAction::triggered, this, [&cam, d] { cam.SetDigitalGain(d.value); });
+        connect(a, &QAction::triggered, this, [this, &cam, d] {
+            cam.SetDigitalGain(d.value);
+            ctx_.Recorder.Setup.DigitalGain = d.caption;
+        });
     }
 
     camera_.ColorCamera1 =

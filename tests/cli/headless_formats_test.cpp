@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -36,6 +37,17 @@ protected:
     QString Base() const { return dir.path() + "/CAPTURE"; }
     QStringList Files(const char* pattern) const {
         return QDir(dir.path()).entryList({QString::fromLatin1(pattern)}, QDir::Files, QDir::Name);
+    }
+    // Every FIT file in the folder passes fitsverify without a warning.
+    void ExpectFitsverifyClean() const {
+        const QString fitsverify = QStandardPaths::findExecutable("fitsverify");
+        if (fitsverify.isEmpty())
+            GTEST_SKIP() << "fitsverify is not installed";
+        for (const QString& f : Files("*.FIT")) {
+            const QString report = Tool({fitsverify, dir.filePath(f)});
+            EXPECT_TRUE(report.contains("found 0 warning(s) and 0 error(s)"))
+                << report.toStdString();
+        }
     }
     QTemporaryDir dir;
 };
@@ -146,13 +158,33 @@ TEST_F(HeadlessFormats, FitsFilesPassFitsverify) {
               (QStringList{"CAPTURE_00000.FIT", "CAPTURE_00001.FIT", "CAPTURE_00002.FIT"}));
     for (const QString& f : Files("*.FIT"))
         EXPECT_EQ(QFileInfo(dir.filePath(f)).size(), 2880 + 721920 + 960);
-    const QString fitsverify = QStandardPaths::findExecutable("fitsverify");
-    if (fitsverify.isEmpty())
-        GTEST_SKIP() << "fitsverify is not installed";
+    ExpectFitsverifyClean();
+}
+
+TEST_F(HeadlessFormats, FitsKeywordsFillBlankCardsOfTheOneHeaderBlock) {
+    QString err;
+    ASSERT_EQ(Record({"--out", Base(), "--format", "fit", "--frames", "2", "--exposure", "25",
+                      "--gain", "40", "--fits-keywords"},
+                     &err),
+              0)
+        << err.toStdString();
+    ASSERT_EQ(Files("*.FIT"), (QStringList{"CAPTURE_00000.FIT", "CAPTURE_00001.FIT"}));
+    QStringList dates;
     for (const QString& f : Files("*.FIT")) {
-        const QString report = Tool({fitsverify, dir.filePath(f)});
-        EXPECT_TRUE(report.contains("found 0 warning(s) and 0 error(s)")) << report.toStdString();
+        QFile file(dir.filePath(f));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.size(), 365'760);
+        const QByteArray header = file.read(2880);
+        EXPECT_EQ(header.mid(7 * 80, 11), "DATE-OBS= '");
+        dates << QString::fromLatin1(header.mid(7 * 80 + 11, 23));
+        EXPECT_EQ(header.mid(8 * 80, 30), "EXPTIME =                0.025");
+        EXPECT_EQ(header.mid(9 * 80, 30), "GAIN    =                   40");
+        EXPECT_EQ(header.mid(10 * 80, 24), "INSTRUME= 'QHY5V Camera'");
+        EXPECT_EQ(header.mid(11 * 80, 23), "SWCREATE= 'Orbicap 1.3'");
+        EXPECT_EQ(header.mid(12 * 80, 80), "END" + QByteArray(77, ' '));
     }
+    EXPECT_LT(dates[0], dates[1]) << dates.join(' ').toStdString();
+    ExpectFitsverifyClean();
 }
 
 TEST_F(HeadlessFormats, ColourFitsAreThreePlanes) {

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <csignal>
 
 namespace orbicap {
@@ -97,17 +100,26 @@ TEST_F(HeadlessRecording, ZeroSecondsStoresNothingButAWellFormedFile) {
     EXPECT_TRUE(r.Out.contains("FPS: 0.0 Frames: 0"));
 }
 
-TEST_F(HeadlessRecording, InterruptEndsTheRecordingWithACompleteFile) {
-    QProcess p;
-    p.start(Recorder(), {"--out", Base(), "--frames", "0", "--exposure", "5"});
-    ASSERT_TRUE(p.waitForStarted());
-    // Once the recording runs, let it record for a while, then stop it as
-    // Ctrl+C would.
+// Starts orbicap-record and collects its standard error until it says text
+// (or ends).
+QByteArray StartAndWaitFor(QProcess& p, const QStringList& args, const QByteArray& text) {
+    p.start(Recorder(), args);
     QByteArray said;
-    while (!said.contains("Recording ") && p.state() == QProcess::Running) {
+    if (!p.waitForStarted())
+        return said;
+    while (!said.contains(text) && p.state() == QProcess::Running) {
         p.waitForReadyRead(100);
         said += p.readAllStandardError();
     }
+    return said;
+}
+
+TEST_F(HeadlessRecording, InterruptEndsTheRecordingWithACompleteFile) {
+    QProcess p;
+    // Once the recording runs, let it record for a while, then stop it as
+    // Ctrl+C would.
+    const QByteArray said =
+        StartAndWaitFor(p, {"--out", Base(), "--frames", "0", "--exposure", "5"}, "Recording ");
     ASSERT_TRUE(said.contains("Recording ")) << said.toStdString();
     ASSERT_FALSE(p.waitForFinished(1000));
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
@@ -118,6 +130,61 @@ TEST_F(HeadlessRecording, InterruptEndsTheRecordingWithACompleteFile) {
     EXPECT_GT(ser.FrameCount, 5);
     EXPECT_TRUE(ser.StampsConsecutive());
     EXPECT_EQ(ser.Size, 178u + ser.FrameCount * (360960u + 8u));
+}
+
+QString LogValue(const QString& path, const QString& key) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("<no log>");
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (line.startsWith(key.toLatin1() + '='))
+            return QString::fromUtf8(line.mid(key.size() + 1));
+    return QStringLiteral("<no %1>").arg(key);
+}
+
+TEST_F(HeadlessRecording, CaptureLogBesideEachRecordingUnlessSwitchedOff) {
+    const ProcessRun r = Record({"--out", Base(), "--frames", "4", "--exposure", "30"});
+    ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+    const QString log = Base() + "_00000.txt";
+    EXPECT_EQ(LogValue(log, "frames"), "4");
+    EXPECT_EQ(LogValue(log, "format"), "SER");
+    EXPECT_EQ(LogValue(log, "camera"), "QHY5V Camera");
+    EXPECT_EQ(LogValue(log, "exposure_ms"), "30");
+    EXPECT_EQ(LogValue(log, "ended"), "limit reached");
+    EXPECT_FALSE(LogValue(log, "driver").isEmpty());
+    // The times are UTC with milliseconds; the mid-time lies halfway and the
+    // duration is their span.
+    auto time = [&](const char* key) {
+        return QDateTime::fromString(LogValue(log, key), Qt::ISODateWithMs);
+    };
+    const QDateTime start = time("start_utc"), mid = time("mid_utc"), end = time("end_utc");
+    ASSERT_TRUE(start.isValid() && mid.isValid() && end.isValid());
+    EXPECT_EQ(start.timeSpec(), Qt::UTC);
+    EXPECT_GT(end, start);
+    EXPECT_LE(std::abs(start.msecsTo(mid) - mid.msecsTo(end)), 1);
+    EXPECT_EQ(std::lround(LogValue(log, "duration_s").toDouble() * 1000), start.msecsTo(end));
+
+    const ProcessRun quiet =
+        Record({"--out", Base(), "--frames", "2", "--exposure", "1", "--no-log"});
+    ASSERT_EQ(quiet.Exit, 0) << quiet.Err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(Base() + "_00001.SER"));
+    EXPECT_EQ(QDir(dir.path()).entryList({"*.txt"}), QStringList{"CAPTURE_00000.txt"});
+}
+
+TEST_F(HeadlessRecording, SigtermCompletesTheFileAndItsLog) {
+    QProcess p;
+    const QByteArray said =
+        StartAndWaitFor(p, {"--out", Base(), "--frames", "0", "--exposure", "5"}, " queued");
+    // The progress line names the free space of the folder.
+    ASSERT_TRUE(said.contains(", Disk: ")) << said.toStdString();
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 0) << (said + p.readAllStandardError()).toStdString();
+    const test::SerFile ser((Base() + "_00000.SER").toStdString());
+    ASSERT_TRUE(ser.Ok);
+    const QString log = Base() + "_00000.txt";
+    EXPECT_EQ(LogValue(log, "ended"), "cancelled");
+    EXPECT_EQ(LogValue(log, "frames"), QString::number(ser.FrameCount));
 }
 
 TEST_F(HeadlessRecording, BadArgumentsExitWithUsageAndWriteNothing) {

@@ -32,6 +32,10 @@ TEST(RecordOptions, DefaultsToOneSerFrame) {
     EXPECT_EQ(r.Options->Format, "ser");
     EXPECT_EQ(r.Options->Frames, 1);
     EXPECT_FALSE(r.Options->Seconds);
+    EXPECT_FALSE(r.Options->NoLog || r.Options->FitsKeywords);
+    const ParseResult files = ParseRecordOptions({"--out", "A/B", "--no-log", "--fits-keywords"});
+    ASSERT_TRUE(files.Options) << files.Error;
+    EXPECT_TRUE(files.Options->NoLog && files.Options->FitsKeywords);
 }
 
 TEST(RecordOptions, RefusesBadArguments) {

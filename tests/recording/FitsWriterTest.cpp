@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
+
 #include <fstream>
 #include <ostream>
 #include <unistd.h>
@@ -54,6 +56,9 @@ struct GeometryCase {
     bool Is16Bit;
     std::size_t DataBytes;
     std::size_t FillBytes;
+    // SHA-256 of the file the writer made of this case before the
+    // observation keywords existed: with them off, not a byte may change.
+    const char* Sha256;
 };
 
 void PrintTo(const GeometryCase& c, std::ostream* out) {
@@ -64,7 +69,7 @@ class FitsGeometry : public ::testing::TestWithParam<GeometryCase> {
 protected:
     // Writes the case's 752 x 480 frame; Expected gets the samples as the
     // frame (or the planes) held them before writing, little-endian.
-    std::string Write() {
+    std::string Write(const FitsObservation* observation = nullptr) {
         const GeometryCase& c = GetParam();
         frame_ = MakeFrame(752, 480, c.Is16Bit);
         buffer_.assign(kFitsBufferBytes, 0xEE);
@@ -74,8 +79,9 @@ protected:
         } else {
             expected_.assign(frame_.Data.get(), frame_.Data.get() + frame_.ByteCount());
         }
-        const std::string path = folder_.File(std::string(c.Name) + ".FIT");
-        const Status written = WriteFitsFile(path, frame_, c.Color, buffer_.data());
+        const std::string path =
+            folder_.File(std::string(c.Name) + (observation ? "-keys.FIT" : ".FIT"));
+        const Status written = WriteFitsFile(path, frame_, c.Color, buffer_.data(), observation);
         EXPECT_TRUE(written.Ok()) << written.Message();
         return path;
     }
@@ -123,14 +129,62 @@ TEST_P(FitsGeometry, HeaderCardsDataAndFillAreExact) {
     }
 }
 
+FitsObservation SampleObservation() {
+    FitsObservation o;
+    o.DateObs = "2026-12-10T21:04:05.678";
+    o.ExposureSeconds = 0.025;
+    o.Gain = 37;
+    o.Instrument = "QHY5V Camera";
+    o.Software = "Orbicap 1.3";
+    return o;
+}
+
+TEST_P(FitsGeometry, WithoutKeywordsTheFileIsTodaysToTheByte) {
+    const auto bytes = ReadFileBytes(Write());
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                 QCryptographicHash::Sha256);
+    EXPECT_EQ(digest.toHex().toStdString(), GetParam().Sha256);
+}
+
+// The five cards go between BSCALE and END; END and the blank cards move down
+// by five, everything else stays where it was.
+TEST_P(FitsGeometry, KeywordsTakeThePlaceOfBlankCards) {
+    const FitsObservation observation = SampleObservation();
+    const auto plain = ReadFileBytes(Write());
+    const auto keyed = ReadFileBytes(Write(&observation));
+    ASSERT_EQ(keyed.size(), plain.size());
+    const std::size_t end = (GetParam().Color ? 8 : 7) * 80; // where END stands without them
+    const std::string cards =
+        std::string("DATE-OBS= '2026-12-10T21:04:05.678' / UTC start of the "
+                    "exposure") +
+        std::string(17, ' ') + "EXPTIME =                0.025 / [s] exposure time" +
+        std::string(30, ' ') + "GAIN    =                   37 / camera gain setting, 0 to 100" +
+        std::string(18, ' ') + "INSTRUME= 'QHY5V Camera'       / camera" + std::string(41, ' ') +
+        "SWCREATE= 'Orbicap 1.3'        / program that wrote the file" + std::string(20, ' ');
+    ASSERT_EQ(cards.size(), 400u);
+    std::vector<std::uint8_t> expected(plain.begin(), plain.begin() + end);
+    expected.insert(expected.end(), cards.begin(), cards.end());
+    expected.insert(expected.end(), plain.begin() + end, plain.begin() + 2880 - 400);
+    expected.insert(expected.end(), plain.begin() + 2880, plain.end());
+    EXPECT_EQ(std::string(keyed.begin(), keyed.begin() + 2880),
+              std::string(expected.begin(), expected.begin() + 2880));
+    EXPECT_TRUE(keyed == expected);
+}
+
 TEST_P(FitsGeometry, FitsverifyFindsNoErrorsOrWarnings) {
     if (!test::ToolAvailable("fitsverify")) {
         GTEST_SKIP() << "fitsverify is not installed";
     }
-    const test::ToolRun run = test::RunTool("fitsverify '" + Write() + "'");
-    EXPECT_EQ(run.ExitCode, 0) << run.Output;
-    EXPECT_NE(run.Output.find("Verification found 0 warning(s) and 0 error(s)"), std::string::npos)
-        << run.Output;
+    const FitsObservation observation = SampleObservation();
+    for (const FitsObservation* keys :
+         {static_cast<const FitsObservation*>(nullptr), &observation}) {
+        const test::ToolRun run = test::RunTool("fitsverify '" + Write(keys) + "'");
+        EXPECT_EQ(run.ExitCode, 0) << run.Output;
+        EXPECT_NE(run.Output.find("Verification found 0 warning(s) and 0 error(s)"),
+                  std::string::npos)
+            << run.Output;
+    }
 }
 
 // astropy applies BZERO, so it must give back exactly the values written.
@@ -140,7 +194,9 @@ TEST_P(FitsGeometry, AstropyReadsBackTheSameValues) {
         GTEST_SKIP() << "astropy is not installed";
     }
     const GeometryCase& c = GetParam();
+    const FitsObservation observation = SampleObservation();
     const std::string path = Write();
+    const std::string keyed = Write(&observation);
     const std::string raw = folder_.File("expected.raw");
     std::ofstream(raw, std::ios::binary)
         .write(reinterpret_cast<const char*>(expected_.data()),
@@ -156,20 +212,58 @@ TEST_P(FitsGeometry, AstropyReadsBackTheSameValues) {
         raw + "', dtype='" + (c.Is16Bit ? "<u2" : "u1") + "').reshape(" + shape +
         ")\n"
         "print(d.dtype, d.shape)\n"
-        "sys.exit(0 if d.shape == e.shape and np.array_equal(d.astype('i8'), e.astype('i8')) "
-        "else 1)\n";
+        "ok = d.shape == e.shape and np.array_equal(d.astype('i8'), e.astype('i8'))\n"
+        "k, h = fits.getdata('" +
+        keyed +
+        "', header=True)\n"
+        "ok = ok and np.array_equal(k, d)\n"
+        "got = (h['DATE-OBS'], h['EXPTIME'], h['GAIN'], h['INSTRUME'], h['SWCREATE'])\n"
+        "print(got)\n"
+        "ok = ok and got == ('2026-12-10T21:04:05.678', 0.025, 37, 'QHY5V Camera', 'Orbicap 1.3')\n"
+        "ok = ok and 'DATE-OBS' not in fits.getheader('" +
+        path +
+        "')\n"
+        "sys.exit(0 if ok else 1)\n";
     const std::string scriptPath = folder_.File("check.py");
     std::ofstream(scriptPath) << script;
     const test::ToolRun run = test::RunTool(python + " '" + scriptPath + "'");
     EXPECT_EQ(run.ExitCode, 0) << run.Output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, FitsGeometry,
-                         ::testing::Values(GeometryCase{"Mono8", false, false, 360'960, 1'920},
-                                           GeometryCase{"Mono16", false, true, 721'920, 960},
-                                           GeometryCase{"Color8", true, false, 1'080'624, 2'256},
-                                           GeometryCase{"Color16", true, true, 2'161'248, 1'632}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Frames, FitsGeometry,
+    ::testing::Values(GeometryCase{"Mono8", false, false, 360'960, 1'920,
+                                   "eed23320829bc3ac4c5810df535d8c87ba9c5d4adf8b9f01d6d6ad10"
+                                   "886eee3f"},
+                      GeometryCase{"Mono16", false, true, 721'920, 960,
+                                   "dd140aec7bb380fb319b120692d36178b32898039e11077bcf61a66f"
+                                   "91ec5f29"},
+                      GeometryCase{"Color8", true, false, 1'080'624, 2'256,
+                                   "77fbc84c2ccc5b9ca2184552a77e56dd6df4ff3c09754df0ed3f68dd"
+                                   "7fcb546e"},
+                      GeometryCase{"Color16", true, true, 2'161'248, 1'632,
+                                   "50b3064afa2f55fd9f641448b8e5b116215d22209e113c993618655d"
+                                   "d3c90b08"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(FitsKeywords, TextIsQuotedCutToItsCardAndTimeIsUtc) {
+    ImageLst frame;
+    frame.TimeStamp = 36'526.5 + 0.25 / 86'400;       // local 2000-01-01 12:00:00.250
+    const std::int64_t oneHourEast = -36'000'000'000; // UTC is an hour behind local time
+    FitsObservation o = ObservationOf(frame, 1500, 5, "Bob's \001cam", oneHourEast);
+    EXPECT_EQ(o.DateObs, "2000-01-01T11:00:00.250");
+    EXPECT_EQ(o.ExposureSeconds, 1.5);
+    EXPECT_EQ(o.Software, "Orbicap " ORBICAP_TEST_VERSION);
+
+    std::string cards(5 * 80, ' ');
+    PutObservationCards(cards.data(), o);
+    EXPECT_EQ(cards.substr(3 * 80, 80),
+              "INSTRUME= 'Bob''s ?cam'        / camera" + std::string(41, ' '));
+    o.Instrument = std::string(100, 'x');
+    PutObservationCards(cards.assign(5 * 80, ' ').data(), o);
+    // 68 characters fill the card up to the closing quote; no room for a comment.
+    EXPECT_EQ(cards.substr(3 * 80, 80), "INSTRUME= '" + std::string(68, 'x') + "'");
+}
 
 TEST(FitsWriter, NaxisCardOfAMonoFrameIsExact) {
     TempFolder folder;

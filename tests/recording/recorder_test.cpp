@@ -2,6 +2,7 @@
 // a manual clock and frames put into the queue by hand.
 #include "recording/AVIExport.h"
 #include "recording/RecordingControl.h"
+#include "tests/recording/RecorderRig.h"
 #include "tests/support/SerFile.h"
 
 #include "tests/support/StatusCheck.h"
@@ -35,7 +36,7 @@ public:
     void ReportError(const QString& m) override { Errors.push_back(m); }
 };
 
-class RecorderTest : public ::testing::Test {
+class RecorderTest : public ::testing::Test, protected test::RecorderRig<RecordingView> {
 protected:
     void Queue(int n, int width = 8, int height = 4) {
         for (int i = 0; i < n; ++i) {
@@ -52,21 +53,7 @@ protected:
         return control.StartVideo(Name(), 10, {count, seconds});
     }
 
-    QTemporaryDir dir;
-    ManualClock clock{1000};
-    CMOSDLL32 camera; // not loaded: these paths never call the driver
-    FrameQueue queue;
-    OverlayText overlay;
-    TVideoCapture capture{camera, queue, overlay, clock};
-    RecordingView view;
-    TAVIExport recorder{queue, capture, camera, view, clock};
-    RecordingControl control{recorder, capture, queue, camera, view, clock};
     int next = 0;
-
-    void SetUp() override {
-        // CancelExposure is called by every start; give it something harmless.
-        camera.CancelExposure = [] {};
-    }
 };
 
 TEST_F(RecorderTest, CountOfFiveStoresFiveAndCountsDown) {

@@ -7,3 +7,4 @@ orbicap_add_test(recording_writers_tests
     ${CMAKE_CURRENT_LIST_DIR}/BmpWriterTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileNameTest.cpp
   LIBS orbicap_recording Qt6::Gui)
+target_compile_definitions(recording_writers_tests PRIVATE ORBICAP_TEST_VERSION="${PROJECT_VERSION}")

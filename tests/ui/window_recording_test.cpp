@@ -5,6 +5,7 @@
 #include "widgets/UnitEdit.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -62,6 +63,37 @@ TEST_F(WindowRecording, RecordsASerFileFromTheWindow) {
     EXPECT_FALSE(capture->isHidden());
     window->close();
     EXPECT_EQ(Stored("FILENAME"), dir.path() + "/JUPITER");
+}
+
+// What the menus say reaches the FITS headers and the capture log.
+TEST_F(WindowRecording, FitsKeywordsAndTheLogFollowTheMenus) {
+    QTemporaryDir dir;
+    chosenFolder = dir.path();
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    context->CaptureThread.ExposureMs = 10;
+    NameCaptures("SATURN");
+    Action("VerticalFlip1")->trigger();
+    Action("N13V1")->trigger();
+    Action("FitsObservationKeywords1")->trigger();
+    Find<UnitEdit>("expos")->SetText("2");
+    Find<GlassButton>("Button3")->click();
+    ASSERT_TRUE(RunUntil([&] { return !context->Recorder.IsRecording(); }, 20000));
+    EXPECT_TRUE(messages.empty());
+
+    QFile fits(dir.path() + "/SATURN_00001.FIT");
+    ASSERT_TRUE(fits.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fits.size(), 365'760);
+    const QByteArray header = fits.read(2880);
+    EXPECT_EQ(header.mid(7 * 80, 10), "DATE-OBS= ");
+    EXPECT_EQ(header.mid(10 * 80, 24), "INSTRUME= 'QHY5V Camera'");
+
+    QFile log(dir.path() + "/SATURN_00000.txt");
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    for (const char* line :
+         {"format=FIT\n", "frames=2\n", "flip_vertical=yes\n", "flip_horizontal=no\n",
+          "adc_reference=1.3V\n", "camera=QHY5V Camera\n", "ended=limit reached\n"})
+        EXPECT_TRUE(text.contains(line)) << line << text.toStdString();
 }
 
 TEST_F(WindowRecording, CancelEndsAnOpenEndedRecording) {
