@@ -54,8 +54,12 @@ protected:
     std::vector<std::uint8_t> Capture(unsigned timeoutMs = 5000) {
         std::vector<std::uint8_t> block(FrameBytes(), 0xCD);
         driver.ThreadedExposure(block.data());
-        if (!exposure.WaitFor(timeoutMs))
+        if (!exposure.WaitFor(timeoutMs)) {
+            // The driver may still fill the block: it stays alive until the
+            // library is unloaded.
+            lent_.push_back(std::move(block));
             return {};
+        }
         return block;
     }
 
@@ -75,6 +79,7 @@ protected:
     }
 
     // Declared before the driver so that the library is unloaded first.
+    std::vector<std::vector<std::uint8_t>> lent_;
     Semaphore exposure{0, 1};
     CMOSDLL32 driver;
     int width_ = 752, height_ = 480, bits_ = 8;
