@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace orbicap::test {
@@ -51,16 +53,32 @@ protected:
 
     // Starts one exposure and waits for its release; an empty result means
     // the driver never released the semaphore within timeoutMs.
-    std::vector<std::uint8_t> Capture(unsigned timeoutMs = 5000) {
-        std::vector<std::uint8_t> block(FrameBytes(), 0xCD);
-        driver.ThreadedExposure(block.data());
-        if (!exposure.WaitFor(timeoutMs)) {
-            // The driver may still fill the block: it stays alive until the
-            // library is unloaded.
-            lent_.push_back(std::move(block));
-            return {};
-        }
-        return block;
+    std::vector<std::uint8_t> Capture(unsigned timeoutMs) {
+        return CaptureUntil([&] { return exposure.WaitFor(timeoutMs); });
+    }
+
+    // The same for a frame that must come, whose new settings or scene are
+    // drawn first: seconds of processor time under a sanitizer, and many
+    // times that on the clock of a busy machine. The wait is bounded by
+    // the processor time the test spends, which load cannot stretch, and
+    // by ten minutes of the clock for a driver that hangs.
+    std::vector<std::uint8_t> Capture() {
+        return CaptureUntil([&] {
+            const double cpuStart = ProcessCpuSeconds();
+            const auto wallStart = std::chrono::steady_clock::now();
+            while (!exposure.WaitFor(100)) {
+                if (ProcessCpuSeconds() - cpuStart > 60.0 ||
+                    std::chrono::steady_clock::now() - wallStart > std::chrono::minutes(10))
+                    return false;
+            }
+            return true;
+        });
+    }
+
+    static double ProcessCpuSeconds() {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
     }
 
     // Sample i of a frame in the current depth.
@@ -76,6 +94,22 @@ protected:
         for (std::size_t i = 0; i < 4; ++i)
             value |= static_cast<std::uint32_t>(Sample(frame, i)) << (8 * i);
         return value;
+    }
+
+    template <typename Wait> std::vector<std::uint8_t> CaptureUntil(Wait released) {
+        std::vector<std::uint8_t> block(FrameBytes(), 0xCD);
+        driver.ThreadedExposure(block.data());
+        if (!released()) {
+            // A late frame must neither land in freed memory nor be taken
+            // for the next exposure's: cancel it and take its release, and
+            // keep the block alive until the library is unloaded if even
+            // that does not come (a camera that delivers nothing).
+            driver.CancelExposure();
+            if (!released())
+                lent_.push_back(std::move(block));
+            return {};
+        }
+        return block;
     }
 
     // Declared before the driver so that the library is unloaded first.
