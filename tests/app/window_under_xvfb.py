@@ -152,9 +152,19 @@ def main():
             return failures
         if caption != EXPECTED_CAPTION:
             failures.append(f"caption {caption!r}")
-        time.sleep(1.5)
-        first = grab_window(dpy, window)
-        box = image_widget_box(first)
+        # The first frame of the scene is drawn before it shows, which takes
+        # seconds under a sanitizer on a busy machine: wait for the picture.
+        deadline = time.time() + 60
+        while True:
+            time.sleep(0.5)
+            first = grab_window(dpy, window)
+            box = image_widget_box(first)
+            if box is not None:
+                top, bottom, left, right = box
+                if first[top:bottom, left:right, :3].max() >= 100 or time.time() > deadline:
+                    break
+            elif time.time() > deadline:
+                break
         if box is None:
             failures.append("no live image in the window")
             return failures
