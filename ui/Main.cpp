@@ -2,6 +2,7 @@
 #include "session/Session.h"
 
 #include "capture/CameraControls.h"
+#include "capture/CameraModel.h"
 #include "capture/Messages.h"
 #include "pipeline/Histogram.h"
 #include "pipeline/LevelSliders.h"
@@ -196,20 +197,11 @@ TForm1::StartResult TForm1::Startup() {
 
 void TForm1::IdentifyModel() {
     const unsigned int id = ctx_.Camera.GetVIDPID();
-    camera_.ColorCamera1->setVisible(true);
-    QString model;
-    bool magZero = false;
-    if (id == 0x299016C0u) {
-        model = QStringLiteral("MagZero QHY5V Mono Camera");
-        magZero = true;
-        camera_.ColorCamera1->setVisible(false);
-    } else if (id == 0x299116C0u) {
-        model = QStringLiteral("MagZero QHY5V Color Camera");
-        magZero = true;
-    } else {
-        model = QStringLiteral("QHY5V Camera");
-    }
-    ctx_.Recorder.Setup.Model = model.toStdString();
+    const bool magZero = id == 0x299016C0u || id == 0x299116C0u;
+    // A mono MagZero camera has no colour mosaic to switch on.
+    camera_.ColorCamera1->setVisible(id != 0x299016C0u);
+    ctx_.Recorder.Setup.Model = CameraModelName(id);
+    const QString model = QString::fromStdString(ctx_.Recorder.Setup.Model);
     // The part in brackets says which driver answered, so a user with more
     // than one camera library can tell them apart.
     setWindowTitle(windowTitle() + QStringLiteral(" [") + model + QStringLiteral(" (") +
