@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <climits>
+#include <utility>
 
 namespace orbicap {
 
@@ -49,6 +50,18 @@ bool TakesValue(const QString& option) {
         if (option == QLatin1String(name))
             return true;
     return false;
+}
+
+// Options that only switch something on: the member they set, or null.
+bool RecordOptions::*FlagOption(const QString& option) {
+    static const std::pair<const char*, bool RecordOptions::*> kFlags[] = {
+        {"--ten-bit", &RecordOptions::TenBit},  {"--color", &RecordOptions::Color},
+        {"--overlay", &RecordOptions::Overlay}, {"--stats", &RecordOptions::Stats},
+        {"--no-log", &RecordOptions::NoLog},    {"--fits-keywords", &RecordOptions::FitsKeywords}};
+    for (const auto& [name, member] : kFlags)
+        if (option == QLatin1String(name))
+            return member;
+    return nullptr;
 }
 
 } // namespace
@@ -113,28 +126,8 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             result.HelpRequested = true;
             return result;
         }
-        if (a == "--ten-bit") {
-            o.TenBit = true;
-            continue;
-        }
-        if (a == "--color") {
-            o.Color = true;
-            continue;
-        }
-        if (a == "--overlay") {
-            o.Overlay = true;
-            continue;
-        }
-        if (a == "--stats") {
-            o.Stats = true;
-            continue;
-        }
-        if (a == "--no-log") {
-            o.NoLog = true;
-            continue;
-        }
-        if (a == "--fits-keywords") {
-            o.FitsKeywords = true;
+        if (bool RecordOptions::*flag = FlagOption(a)) {
+            o.*flag = true;
             continue;
         }
         if (!TakesValue(a))
