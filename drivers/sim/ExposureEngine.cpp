@@ -238,7 +238,15 @@ void ExposureEngine::Run() {
         const CameraSettings effective = EffectiveLocked(job);
         if (!cycle_.Has(effective, index)) {
             lock.unlock();
-            cycle_.Render(effective, index);
+            if (knobs_.unpaced) {
+                // Unpaced, the simulator stands for a camera that never holds
+                // the program back: the whole loop is rendered at once, so its
+                // start-up does not slow the first frames of a recording.
+                for (std::uint32_t slot = 0; slot < FrameCycle::kLength; ++slot)
+                    cycle_.Render(effective, index + slot);
+            } else {
+                cycle_.Render(effective, index);
+            }
             lock.lock();
             continue;
         }
