@@ -31,10 +31,6 @@ std::string AvErrorText(int code) {
 
 constexpr std::uint32_t kGreyTag = MKTAG('Y', '8', '0', '0');
 
-// What closing a file writes beyond its index entries (16 bytes a frame):
-// the index chunk's own header, header updates, and block rounding.
-constexpr std::uint64_t kCloseReserveBytes = 64 * 1024;
-
 // Whether bytes more can be written to the file at end: an errno value
 // (EFBIG past the process's file-size limit, ENOSPC past the free space of
 // its file system), or 0. A frame is refused on this answer before any byte
@@ -281,7 +277,7 @@ Status AviLayer::AddAviFrame(int handle, const std::uint8_t* bottomUpBgrPacked) 
 
     const std::uint64_t end = static_cast<std::uint64_t>(avio_tell(file.Context->pb));
     const std::uint64_t closing =
-        16u * static_cast<std::uint64_t>(file.FrameIndex + 1) + kCloseReserveBytes;
+        16u * static_cast<std::uint64_t>(file.FrameIndex + 1) + AviLayer::kCloseReserveBytes;
     if (const int room = RoomFor(file.Fd, end, 8 + file.FrameBytes + closing); room != 0) {
         file.OutOfRoom = true;
         return Fail("Cannot write frame " + std::to_string(file.FrameIndex + 1) + " to AVI file " +

@@ -37,6 +37,11 @@ AviRate AviRateForExposure(int exposureMs);
 // Not thread-safe: one thread drives all handles.
 class AviLayer {
 public:
+    // Free space every frame must leave for closing the file, beyond its
+    // index entries (16 bytes a frame): the index chunk's own header, header
+    // updates, and block rounding.
+    static constexpr std::uint64_t kCloseReserveBytes = 64 * 1024;
+
     AviLayer();
     ~AviLayer(); // closes whatever is still open
     AviLayer(const AviLayer&) = delete;

@@ -50,9 +50,9 @@ void TAVIExport::ResetForStart() {
 Status TAVIExport::CheckDiskRoom(const std::string& captureFileName, int width, int height,
                                  bool is16Bit) const {
     const std::string folder = CaptureFolder(captureFileName);
-    return DiskRoomForFirstFrame(
-        folder, FreeDiskSpace(folder),
-        FirstFrameBytes(RecordFormat, width, height, is16Bit, ColorCamera));
+    return DiskRoomForFirstFrame(folder, FreeDiskSpace(folder),
+                                 FirstFrameBytes(RecordFormat, width, height, is16Bit, ColorCamera,
+                                                 avi_.Layer().UsesGrey()));
 }
 
 void TAVIExport::Cancel() {
@@ -209,9 +209,9 @@ TAVIExport::StoreResult TAVIExport::StoreFrame() {
     }
     log_.FrameStored(UtcMsFromLocalDayCount(frame->TimeStamp, UtcOffset100ns()));
     if (!disk_.Started())
-        disk_.Start(
-            CaptureFolder(files_.front()),
-            FrameBytes(RecordFormat, frame->Width, frame->Height, frame->Is16Bit, ColorCamera));
+        disk_.Start(CaptureFolder(files_.front()),
+                    FrameBytes(RecordFormat, frame->Width, frame->Height, frame->Is16Bit,
+                               ColorCamera, avi_.Layer().UsesGrey()));
     ++StoredFrames;
     queue_.DropOldestFrame();
     return StoreResult::Stored;
@@ -250,7 +250,7 @@ Status TAVIExport::StoreFits(ImageLst& frame) {
     const std::string name = NextFrameFileName(FrameBaseName, FrameFileNumber);
     const FitsObservation observation =
         FitsObservationKeywords
-            ? ObservationOf(frame, ExposureMs, capture_.Gain, Setup.Model, UtcOffset100ns())
+            ? ObservationOf(frame, ExposureMs, Gain, Setup.Model, UtcOffset100ns())
             : FitsObservation{};
     Status written = WriteFitsFile(name, frame, ColorCamera, fitsBuffer_.get(),
                                    FitsObservationKeywords ? &observation : nullptr);
@@ -273,9 +273,12 @@ void TAVIExport::FinishRecording() {
     const bool wasRecording = IsRecording();
     CloseOutput();
     if (wasRecording) {
-        // Only the program's end closes a running recording this way.
+        // Only the program's end closes a running recording this way; a file
+        // that could not be finished must still be reported.
         cancelled_ = true;
         WriteLog();
+        if (!error_.empty())
+            view_.ReportError(QString::fromStdString(error_));
     }
 }
 
@@ -344,7 +347,7 @@ void TAVIExport::WriteLog() {
     record.Depth = capture_.TenBitMode ? 10 : 8;
     record.Colour = ColorCamera;
     record.ExposureMs = ExposureMs;
-    record.Gain = capture_.Gain;
+    record.Gain = Gain;
     record.Format = logFormat_;
     record.Frames = StoredFrames;
     record.Ending = !error_.empty() ? error_ : cancelled_ ? kEndedCancelled : kEndedAtLimit;

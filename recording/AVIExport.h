@@ -51,6 +51,10 @@ public:
     std::int32_t FrameFileNumber = 0;
     // Exposure of the recording, for the AVI header's frame rate.
     int ExposureMs = 100;
+    // Gain of the recording. The camera is not reprogrammed while recording,
+    // so a slider moved meanwhile does not change what the frames were taken
+    // with, and the log and FITS headers must not follow it.
+    int Gain = 0;
 
     // What recordings say of themselves: the camera and its settings, a
     // capture log NAME.txt beside each recording, and the observation

@@ -50,6 +50,7 @@ public:
 
     // The library layer, for the raw-codec choice (UseAGRY).
     AviLayer& Layer() { return layer_; }
+    const AviLayer& Layer() const { return layer_; }
 
 private:
     Status Fail(std::string text);

@@ -1,5 +1,6 @@
 #include "DiskSpace.h"
 
+#include "avi/AviLayer.h"
 #include "recording/RecordFormat.h"
 
 #include <cmath>
@@ -25,7 +26,8 @@ std::uint64_t RoundUp(std::uint64_t value, std::uint64_t step) {
 
 } // namespace
 
-std::uint64_t FrameBytes(int format, int width, int height, bool is16Bit, bool colour) {
+std::uint64_t FrameBytes(int format, int width, int height, bool is16Bit, bool colour,
+                         bool greyAvi) {
     const std::uint64_t w = width > 0 ? static_cast<std::uint64_t>(width) : 0;
     const std::uint64_t h = height > 0 ? static_cast<std::uint64_t>(height) : 0;
     // AVI and BMP hold the rendered picture, a colour mosaic one pixel smaller.
@@ -35,7 +37,8 @@ std::uint64_t FrameBytes(int format, int width, int height, bool is16Bit, bool c
     case kFormatSER:
         return w * h * (is16Bit ? 2 : 1) + kSerStampBytes;
     case kFormatAVI:
-        return rw * rh * 3 + kAviChunkBytes;
+        // Grey frames are stored unpadded, colour ones as DIB rows.
+        return (greyAvi ? rw * rh : RoundUp(rw * 3, 4) * rh) + kAviChunkBytes;
     case kFormatFIT:
         return kFitsBlockBytes +
                RoundUp(w * rh * (colour ? 3 : 1) * (is16Bit ? 2 : 1), kFitsBlockBytes);
@@ -46,13 +49,16 @@ std::uint64_t FrameBytes(int format, int width, int height, bool is16Bit, bool c
     }
 }
 
-std::uint64_t FirstFrameBytes(int format, int width, int height, bool is16Bit, bool colour) {
-    const std::uint64_t frame = FrameBytes(format, width, height, is16Bit, colour);
+std::uint64_t FirstFrameBytes(int format, int width, int height, bool is16Bit, bool colour,
+                              bool greyAvi) {
+    const std::uint64_t frame = FrameBytes(format, width, height, is16Bit, colour, greyAvi);
     switch (format) {
     case kFormatSER:
         return kSerHeaderBytes + frame;
     case kFormatAVI:
-        return kAviHeaderBytes + frame;
+        // The AVI layer refuses a frame that leaves less than its closing
+        // reserve free.
+        return kAviHeaderBytes + AviLayer::kCloseReserveBytes + frame;
     default:
         return frame; // per-frame files carry their headers already
     }

@@ -17,9 +17,12 @@ using FreeSpaceSource = std::function<std::optional<std::uint64_t>(const std::st
 
 // Bytes one frame adds to a recording of this format (SER frame and its time
 // stamp, AVI chunk and index entry, a whole FITS or BMP file), and what the
-// first one needs with the headers of the file it opens.
-std::uint64_t FrameBytes(int format, int width, int height, bool is16Bit, bool colour);
-std::uint64_t FirstFrameBytes(int format, int width, int height, bool is16Bit, bool colour);
+// first one needs with the headers of the file it opens and the room the file
+// must keep for being closed. greyAvi: AVI frames are stored as 8-bit grey.
+std::uint64_t FrameBytes(int format, int width, int height, bool is16Bit, bool colour,
+                         bool greyAvi);
+std::uint64_t FirstFrameBytes(int format, int width, int height, bool is16Bit, bool colour,
+                              bool greyAvi);
 
 // The folder of a capture file name FOLDER/BASE ("." when it has none).
 std::string CaptureFolder(const std::string& captureFileName);

@@ -74,6 +74,7 @@ void RecordingControl::CaptureStopped(const std::string& reason) {
 
 void RecordingControl::Begin(int exposureMs) {
     exposureMs_ = exposureMs;
+    recorder_.Gain = capture_.Gain;
     capture_.Recording = true;
     recorder_.StartTick = ticks_.Now();
     recorder_.StoredFrames = 0;

@@ -1,6 +1,7 @@
 // What a recording leaves beside its frames (the capture log) and how it
 // watches the disk, driven step by step with a manual clock, a fixed
 // free-space source and frames put into the queue by hand.
+#include "avi/AviLayer.h"
 #include "platform/SystemInfo.h"
 #include "recording/AVIExport.h"
 #include "recording/CaptureLog.h"
@@ -171,6 +172,37 @@ INSTANTIATE_TEST_SUITE_P(Formats, CaptureLogOfEveryFormat,
                                            FormatCase{kFormatBMP, "BMP", "_00000.BMP"}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
+TEST_F(RecordingFilesTest, TheGainNamedIsTheOneTheCameraKeptWhileRecording) {
+    // The camera is not reprogrammed while recording, so a slider moved
+    // meanwhile changes nothing the frames were taken with.
+    recorder.FitsObservationKeywords = true;
+    ASSERT_TRUE(test::Succeeded(Start(kFormatFIT, "2")));
+    Step();
+    capture.Gain = 80;
+    Step();
+    Step(); // the step after the last frame ends the recording
+    ASSERT_FALSE(recorder.IsRecording());
+    EXPECT_EQ(Value(ReadLog(Name() + "_00000.txt"), "gain"), "23");
+    ASSERT_EQ(recorder.FilesWritten().size(), 2u);
+    QFile second(QString::fromStdString(recorder.FilesWritten().back()));
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    const QByteArray header = second.read(2880);
+    const qsizetype card = header.indexOf("GAIN    =");
+    ASSERT_GE(card, 0);
+    EXPECT_EQ(header.mid(card + 10, 20).trimmed(), "23");
+}
+
+TEST_F(RecordingFilesTest, AFileThatCannotBeFinishedAtTheProgramsEndIsReported) {
+    ASSERT_TRUE(test::Succeeded(Start(kFormatSER, "0")));
+    Step();
+    ASSERT_TRUE(QFile::remove(Name() + "_00000.SER"));
+    recorder.FinishRecording();
+    EXPECT_FALSE(recorder.IsRecording());
+    ASSERT_EQ(view.Errors.size(), 1u);
+    EXPECT_TRUE(view.Errors[0].contains("was removed while recording"))
+        << view.Errors[0].toStdString();
+}
+
 TEST_F(RecordingFilesTest, CancelAndErrorsAreWhatTheLogSaysEndedIt) {
     ASSERT_TRUE(test::Succeeded(Start(kFormatSER, "0")));
     Step();
@@ -270,20 +302,40 @@ TEST(DiskSpace, TextsAndFrameSizes) {
     EXPECT_EQ(CaptureFolder("/CAPTURE"), "/");
 }
 
-// The estimates the disk checks rest on, against the files the writers make.
+// The estimates the disk checks rest on, against the files the writers make:
+// a one-frame recording is the first frame's need (AVI: within it, with the
+// room the AVI layer keeps for closing still free), and a second frame adds
+// one frame's bytes.
 TEST_F(RecordingFilesTest, FrameSizesAreThoseOfTheFilesWritten) {
-    for (const int format : {kFormatSER, kFormatAVI, kFormatFIT, kFormatBMP}) {
-        ASSERT_TRUE(test::Succeeded(Start(format, "1")));
-        Step();
-        Step();
-        ASSERT_FALSE(recorder.IsRecording());
-        const auto size = static_cast<std::uint64_t>(
+    struct Case {
+        int Format;
+        bool GreyAvi;
+    };
+    const auto sizeOf = [this](int format, const char* count) {
+        EXPECT_TRUE(test::Succeeded(Start(format, count)));
+        while (recorder.IsRecording())
+            Step();
+        return static_cast<std::uint64_t>(
             QFileInfo(QString::fromStdString(recorder.FilesWritten().front())).size());
-        const std::uint64_t first = FirstFrameBytes(format, kWidth, kHeight, false, false);
-        if (format == kFormatAVI)
-            EXPECT_LE(size, first) << "AVI";
-        else
-            EXPECT_EQ(size, first) << format;
+    };
+    for (const Case c : {Case{kFormatSER, false}, Case{kFormatAVI, false}, Case{kFormatAVI, true},
+                         Case{kFormatFIT, false}, Case{kFormatBMP, false}}) {
+        SCOPED_TRACE(testing::Message() << "format " << c.Format << (c.GreyAvi ? " grey" : ""));
+        if (c.GreyAvi && !recorder.Avi().Layer().RawGreyAvailable())
+            continue;
+        recorder.Avi().Layer().UseAGRY(c.GreyAvi ? 1 : 0);
+        const std::uint64_t first =
+            FirstFrameBytes(c.Format, kWidth, kHeight, false, false, c.GreyAvi);
+        const std::uint64_t one = sizeOf(c.Format, "1");
+        if (c.Format == kFormatAVI) {
+            EXPECT_GE(first, one + AviLayer::kCloseReserveBytes);
+        } else {
+            EXPECT_EQ(one, first);
+        }
+        if (c.Format == kFormatSER || c.Format == kFormatAVI) {
+            EXPECT_EQ(sizeOf(c.Format, "2") - one,
+                      FrameBytes(c.Format, kWidth, kHeight, false, false, c.GreyAvi));
+        }
     }
 }
 
