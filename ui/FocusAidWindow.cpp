@@ -1,8 +1,10 @@
 #include "ui/FocusAidWindow.h"
 
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace orbicap {
 
@@ -40,12 +42,16 @@ void TFocusForm::ShowFocus(const QImage& preview, const QString& peak) {
 
 void TFocusForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from minimised: the tool never went away
     if (VisibilityChanged)
         VisibilityChanged(true);
 }
 
 void TFocusForm::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return; // minimised, not closed: the tool stays on
     if (VisibilityChanged)
         VisibilityChanged(false);
 }

@@ -10,6 +10,7 @@
 #include "recording/RecordFormat.h"
 #include "ui/About.h"
 #include "ui/ConfigOverlay.h"
+#include "ui/FocusAidWindow.h"
 #include "ui/ImageView.h"
 #include "ui/OutputNames.h"
 #include "ui/SplashScreen.h"
@@ -67,7 +68,18 @@ TForm1::TForm1(AppContext& context, StartupOptions options, SplashScreen* splash
 
 TForm1::~TForm1() {
     SaveAndStop();
+    // The context outlives the window: nothing it runs later may call back
+    // into the window, its panels or its tools.
     ctx_.View.Target = nullptr;
+    if (ctx_.Flow) {
+        ctx_.Flow->Inputs = nullptr;
+        ctx_.Flow->Paint = nullptr;
+        ctx_.Flow->Histogram = nullptr;
+        ctx_.Flow->CaptureFailed = nullptr;
+    }
+    if (ctx_.Display)
+        ctx_.Display->Hooks = DisplayHooks{};
+    ctx_.Control.EndMeasurement = nullptr;
 }
 
 void TForm1::Message(const QString& text) {
@@ -219,6 +231,8 @@ void TForm1::SaveAndStop() {
     Shutdown(ctx_, [this] {
         if (started_)
             WriteExitSettings(ctx_.Settings, ctx_.Saved);
+        if (tools_ && tools_->FocusForm())
+            tools_->FocusForm()->hide();
         if (display_.ConfText)
             display_.ConfText->hide();
     });

@@ -98,8 +98,6 @@ private:
     OutlineShape* rshape_ = nullptr;
     QMenu* expopup_ = nullptr;
     QMenu* countPopup_ = nullptr;
-    QActionGroup* formatGroup_ = nullptr;
-    QActionGroup* formatPopupGroup_ = nullptr;
     QAction* previewDuringCapture1_ = nullptr;
     QAction* rawCodec_ = nullptr;
 };

@@ -59,15 +59,15 @@ void TForm1::BuildMenus() {
             &QAction::triggered, this, [this] { recording_.SetCaptureFilename1Click(); });
     recording_.CaptureFormatMenu = files->addMenu(QStringLiteral("Set Capture Format"));
     recording_.CaptureFormatMenu->setObjectName(QStringLiteral("SetCaptureFormat1"));
-    formatGroup_ = new QActionGroup(this);
+    auto* formatGroup = new QActionGroup(this);
     recording_.FormatItems[kFormatAVI] =
-        Radio(recording_.CaptureFormatMenu, formatGroup_, "AVI", "AVI1");
+        Radio(recording_.CaptureFormatMenu, formatGroup, "AVI", "AVI1");
     recording_.FormatItems[kFormatBMP] =
-        Radio(recording_.CaptureFormatMenu, formatGroup_, "BMP", "BMP2");
+        Radio(recording_.CaptureFormatMenu, formatGroup, "BMP", "BMP2");
     recording_.FormatItems[kFormatFIT] =
-        Radio(recording_.CaptureFormatMenu, formatGroup_, "FIT", "FIT2", true);
+        Radio(recording_.CaptureFormatMenu, formatGroup, "FIT", "FIT2", true);
     recording_.FormatItems[kFormatSER] =
-        Radio(recording_.CaptureFormatMenu, formatGroup_, "SER", "SER1");
+        Radio(recording_.CaptureFormatMenu, formatGroup, "SER", "SER1");
     for (int code : {kFormatAVI, kFormatBMP, kFormatFIT, kFormatSER})
         connect(recording_.FormatItems[code], &QAction::triggered, this,
                 [this, code] { recording_.SetFormat(code, nullptr); });
@@ -139,7 +139,7 @@ void TForm1::BuildMenus() {
 
     recording_.SerAvi = new QMenu(this);
     recording_.SerAvi->setObjectName(QStringLiteral("SERAVI"));
-    formatPopupGroup_ = new QActionGroup(this);
+    auto* formatPopupGroup = new QActionGroup(this);
     struct PopupFormat {
         const char* caption;
         const char* name;
@@ -149,7 +149,7 @@ void TForm1::BuildMenus() {
          {PopupFormat{"    SER", "SER8bit1", kFormatSER},
           PopupFormat{"    AVI", "AVI2", kFormatAVI}, PopupFormat{"    FIT", "FIT1", kFormatFIT},
           PopupFormat{"    BMP", "BMP1", kFormatBMP}}) {
-        QAction* a = Radio(recording_.SerAvi, formatPopupGroup_, QString::fromLatin1(f.caption),
+        QAction* a = Radio(recording_.SerAvi, formatPopupGroup, QString::fromLatin1(f.caption),
                            f.name, f.code == kFormatFIT);
         connect(a, &QAction::triggered, this, [this, a, f] { recording_.SetFormat(f.code, a); });
     }

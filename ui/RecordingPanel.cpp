@@ -4,10 +4,13 @@
 #include "recording/RecordFormat.h"
 #include "ui/CameraPanel.h"
 #include "ui/OutputNames.h"
+#include "ui/Version.h"
 #include "ui/WaitUntilHidden.h"
 #include "widgets/GlassButton.h"
 #include "widgets/HtmlLabel.h"
 #include "widgets/UnitEdit.h"
+
+#include <QMessageBox>
 
 namespace orbicap {
 
@@ -145,6 +148,17 @@ void RecordingPanel::ShowLastCapture(double seconds, double rate, int) {
 
 void RecordingPanel::ReportError(const QString& message) {
     ShowMessage(message);
+}
+
+void RecordingPanel::ReportWarning(const QString& message) {
+    // The recording goes on: a modal box would run its own event loop inside
+    // the recording step that raised the warning, and would keep the Cancel
+    // button out of reach.
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, kApplicationTitle, message, QMessageBox::Ok, Window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 } // namespace orbicap

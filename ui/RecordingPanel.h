@@ -68,6 +68,7 @@ public:
     void RecordingEnded() override;
     void ShowLastCapture(double seconds, double rate, int frames) override;
     void ReportError(const QString& message) override;
+    void ReportWarning(const QString& message) override;
 
     QString CaptureFileName;
 

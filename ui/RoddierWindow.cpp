@@ -5,6 +5,9 @@
 #include "widgets/GlassButton.h"
 #include "widgets/TrackBar.h"
 
+#include <QHideEvent>
+#include <QShowEvent>
+
 namespace orbicap {
 
 namespace {
@@ -69,7 +72,8 @@ TForm2::TForm2() : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint) {
 void TForm2::ShowPoints(const RoddierPoints& points) {
     for (int i = 0; i < 3; ++i) {
         const ImagePoint p = points.Points[static_cast<std::size_t>(i)];
-        // A point not yet taken reads "000", as the labels start.
+        // A slot without a point reads "000", as the labels start; so does a
+        // point on the image's left or top edge, whose coordinate is 0.
         coords_[2 * i]->setText(p.X == 0 ? QStringLiteral("000") : QString::number(p.X));
         coords_[2 * i + 1]->setText(p.Y == 0 ? QStringLiteral("000") : QString::number(p.Y));
     }
@@ -83,12 +87,16 @@ void TForm2::ShowFit(const std::optional<CircleFit>& fit) {
 
 void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from minimised: the tool never went away
     if (FormShow)
         FormShow();
 }
 
 void TForm2::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return; // minimised, not closed: the tool stays on
     if (FormHide)
         FormHide();
 }

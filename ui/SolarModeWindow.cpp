@@ -3,6 +3,9 @@
 #include "ui/PlacedLabel.h"
 #include "widgets/TrackBar.h"
 
+#include <QHideEvent>
+#include <QShowEvent>
+
 namespace orbicap {
 
 TForm7::TForm7() : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint) {
@@ -60,11 +63,15 @@ void TForm7::ShadeChange() {
 
 void TForm7::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (event->spontaneous())
+        return; // restored from minimised: the tool never went away
     CheckBox1Click();
 }
 
 void TForm7::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return; // minimised, not closed: the tool stays on
     Apply(255, 255);
 }
 

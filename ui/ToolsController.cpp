@@ -122,7 +122,10 @@ ImagePoint ToolsController::ImageOrigin() const {
 }
 
 bool ToolsController::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
+    // The second press of a quick double click arrives as a double click;
+    // for these tools it is a press like any other.
+    const QEvent::Type type =
+        event->type() == QEvent::MouseButtonDblClick ? QEvent::MouseButtonPress : event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
         type != QEvent::MouseButtonRelease)
         return QObject::eventFilter(watched, event);

@@ -70,8 +70,6 @@ public:
 
     FocusPoint FocusCentre;
     bool RefCircleDragging = false;
-    const MeasureState& Measure() const { return measure_; }
-    const ProfileAxis& Axis() const { return axis_; }
 
     TFocusForm* FocusForm() const { return focusForm_.get(); }
     TForm7* Form7() const { return form7_.get(); }

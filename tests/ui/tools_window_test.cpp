@@ -12,6 +12,7 @@
 #include "widgets/XYChart.h"
 
 #include <QCheckBox>
+#include <QHideEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -243,6 +244,26 @@ TEST_F(ToolsWindow, RoddierPointsFitACircleAndAPressOnItIsAPressOnTheImageBeneat
     EXPECT_FALSE(Tools().FocusCentre.IsSet());
 }
 
+// Qt delivers the second press of a quick double click as a double click;
+// each press is still a point.
+TEST_F(ToolsWindow, TheSecondPressOfADoubleClickIsAPointToo) {
+    showTools = true;
+    ASSERT_EQ(LaunchWithFrames(), TForm1::StartResult::Running);
+    Action("Rodier")->trigger();
+    TForm2* form = Tools().Form2();
+    ASSERT_TRUE(RunUntil([&] { return Image()->x() > 0; }, 5000));
+    // A real double click: press and release, then the double-click event
+    // in place of the second press, and its release.
+    const QPoint at(40, 50);
+    QTest::mouseClick(Image(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(Image(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(Image(), Qt::LeftButton, {}, at);
+    // The newest point is the third; the one before it moves up to second.
+    EXPECT_EQ(In<QLabel>(form, "x3")->text(), "40");
+    EXPECT_EQ(In<QLabel>(form, "x2")->text(), "40");
+    EXPECT_EQ(In<QLabel>(form, "y2")->text(), "50");
+}
+
 TEST_F(ToolsWindow, SolarModeShadesTheSaturatedSunWhileItsWindowIsShown) {
     setenv("ORBICAP_SIM_SCENE", "sun", 1);
     showTools = true;
@@ -295,6 +316,12 @@ TEST_F(ToolsWindow, SolarModeShadesTheSaturatedSunWhileItsWindowIsShown) {
     EXPECT_EQ(context->Display->SolarShade, 255);
     form->show(); // the box is still checked: the same limit and shade again
     EXPECT_EQ(context->Display->SolarLimit, 0);
+    EXPECT_EQ(context->Display->SolarShade, 0);
+
+    // Minimised by the window system, the window still counts as shown.
+    QHideEvent minimised;
+    QSpontaneKeyEvent::setSpontaneous(&minimised);
+    QCoreApplication::instance()->notify(form, &minimised); // sendEvent would clear the flag
     EXPECT_EQ(context->Display->SolarShade, 0);
 }
 

@@ -4,10 +4,12 @@
 #include "widgets/HtmlLabel.h"
 #include "widgets/UnitEdit.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -111,6 +113,43 @@ TEST_F(WindowRecording, CancelEndsAnOpenEndedRecording) {
     const int stored = context->Recorder.StoredFrames;
     EXPECT_EQ(QDir(dir.path()).entryList({"MARS_*.FIT"}, QDir::Files).size(), stored);
     EXPECT_TRUE(messages.empty());
+}
+
+// The warning comes from inside a recording step and the recording goes on
+// under it, so it must neither block the window nor nest an event loop there.
+TEST_F(WindowRecording, ALowDiskWarningLeavesTheRecordingRunningAndCancelWithinReach) {
+    QTemporaryDir dir;
+    chosenFolder = dir.path();
+    ASSERT_EQ(Launch(), TForm1::StartResult::Running);
+    context->CaptureThread.ExposureMs = 10;
+    context->Recorder.FreeDiskSpace = [](const std::string&) {
+        return std::optional<std::uint64_t>(20'000'000);
+    };
+    NameCaptures("VENUS");
+    Action("SER1")->trigger();
+    Find<UnitEdit>("expos")->SetText("0");
+    Find<GlassButton>("butCapture")->click();
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            for (QMessageBox* b : window->findChildren<QMessageBox*>())
+                if (b->isVisible())
+                    box = b;
+            return box != nullptr;
+        },
+        10000));
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_TRUE(box->text().startsWith("Less than a minute of recording fits in "))
+        << box->text().toStdString();
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(context->Recorder.IsRecording());
+    EXPECT_TRUE(messages.empty());
+
+    Find<GlassButton>("CancelButton")->click();
+    ASSERT_TRUE(RunUntil([&] { return !context->Recorder.IsRecording(); }, 10000));
+    EXPECT_TRUE(window->Recording().StatusPanels[2]->text().isEmpty());
+    box->close();
 }
 
 TEST_F(WindowRecording, StartingWithoutANameSaysSo) {
