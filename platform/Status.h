@@ -35,7 +35,10 @@ private:
 template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : value_(std::move(value)) {}
-    Result(Status failure) : status_(std::move(failure)) {}
+    // A failure; a success without a value would leave Value() nothing to
+    // give, so it is turned into one.
+    Result(Status failure)
+        : status_(failure.Ok() ? Status::Failure("no value was produced") : std::move(failure)) {}
 
     bool Ok() const { return status_.Ok(); }
     bool Failed() const { return status_.Failed(); }

@@ -58,6 +58,7 @@ int IndiCamera::Open() {
     streamStarted_ = false;
     savedPollingMs_.reset();
     previewLimitRaised_ = false;
+    wholeSensorRefused_ = false;
     appliedGain_.reset();
     appliedHflip_.reset();
     appliedVflip_.reset();

@@ -169,6 +169,7 @@ private:
     bool streamStarted_ = false;
     std::optional<double> savedPollingMs_;
     bool previewLimitRaised_ = false;
+    bool wholeSensorRefused_ = false; // the device kept its binning or CCD_FRAME
     Clock::time_point streamOnAllowedAt_{};
     // When the server last defined a property not seen before.
     Clock::time_point lastDefinedAt_{};

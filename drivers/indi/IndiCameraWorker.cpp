@@ -212,21 +212,25 @@ bool IndiCamera::PrepareStreamLocked(Lock& lock, const Settings& s, bool& change
     // size") and the stream stays silent. The frame changes only while the
     // stream is off, and resets the stream frame on the simulator.
     const SensorRect whole = WholeSensorLocked();
-    const bool binned = Has("CCD_BINNING") && (Value("CCD_BINNING", "HOR_BIN").value_or(1) != 1 ||
-                                               Value("CCD_BINNING", "VER_BIN").value_or(1) != 1);
-    const bool cropped = Has("CCD_FRAME") && whole.width > 0 && ShownLocked("CCD_FRAME") != whole;
+    // A device that refuses the reset is asked once per session: asked on
+    // every pass, it would stop and restart the stream for ever.
+    const bool binned = !wholeSensorRefused_ && Has("CCD_BINNING") &&
+                        (Value("CCD_BINNING", "HOR_BIN").value_or(1) != 1 ||
+                         Value("CCD_BINNING", "VER_BIN").value_or(1) != 1);
+    const bool cropped = !wholeSensorRefused_ && Has("CCD_FRAME") && whole.width > 0 &&
+                         ShownLocked("CCD_FRAME") != whole;
     bool streamFrameStale = false;
     if (binned || cropped) {
         changed = true;
         streamFrameStale = true;
         if (On("CCD_VIDEO_STREAM", "STREAM_ON"))
             StopStreamLocked(lock);
-        if (binned)
-            SetNumbersLocked(lock, "CCD_BINNING", {{"HOR_BIN", 1}, {"VER_BIN", 1}});
-        if (cropped)
-            SetNumbersLocked(
-                lock, "CCD_FRAME",
-                {{"X", 0}, {"Y", 0}, {"WIDTH", whole.width}, {"HEIGHT", whole.height}});
+        if (binned && !SetNumbersLocked(lock, "CCD_BINNING", {{"HOR_BIN", 1}, {"VER_BIN", 1}}))
+            wholeSensorRefused_ = true;
+        if (cropped && !SetNumbersLocked(
+                           lock, "CCD_FRAME",
+                           {{"X", 0}, {"Y", 0}, {"WIDTH", whole.width}, {"HEIGHT", whole.height}}))
+            wholeSensorRefused_ = true;
     }
     const SensorRect rect = FrameLocked(s);
     if (streamFrameStale || ShownLocked("CCD_STREAM_FRAME") != rect) {

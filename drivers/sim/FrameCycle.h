@@ -12,10 +12,11 @@ namespace orbicap::sim {
 
 // A short loop of finished frames for one set of camera settings. Rendering a
 // frame costs milliseconds; delivering one from the loop is a single copy,
-// which is what lets the simulator outrun any real camera. Frames are
-// rendered on first use, so a settings change costs one frame's rendering
-// per exposure rather than a burst of all of them. When only a drifting
-// scene moves on, each frame is brought up to date where the scene changed.
+// which is what lets the simulator outrun any real camera. The owner decides
+// when frames are rendered: one at a time on first use, so that a settings
+// change costs one frame's rendering per exposure, or the whole loop at once
+// where no exposure time would hide the work. When only a drifting scene
+// moves on, each frame is brought up to date where the scene changed.
 class FrameCycle {
 public:
     static constexpr std::uint32_t kLength = 8;
