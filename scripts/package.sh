@@ -4,9 +4,16 @@
 #   scripts/package.sh BUILD [OUTDIR]  package an existing build folder instead
 # Prints the path of the package it made.
 set -euo pipefail
+# Folders given on the command line are the caller's, not the repository's.
+build=${1:-}
+out=${2:-}
+[ -n "$build" ] && build=$(cd "$build" && pwd)
+if [ -n "$out" ]; then
+  mkdir -p "$out"
+  out=$(cd "$out" && pwd)
+fi
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-build=${1:-}
 if [ -z "$build" ]; then
   build=build-package
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -14,9 +21,7 @@ if [ -z "$build" ]; then
   cmake --build "$build"
 fi
 build=$(cd "$build" && pwd)
-out=${2:-$build}
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
+out=${out:-$build}
 cpack --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 || {
   cat "$out/cpack.log" >&2
   exit 1

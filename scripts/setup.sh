@@ -12,7 +12,7 @@ packages=(
   xvfb xauth python3-xlib fonts-liberation fonts-dejavu-core
   clang-format
   libindi-dev indi-bin libcfitsio-dev zlib1g-dev
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file groff-base
 )
 
 missing=()
