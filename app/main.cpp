@@ -10,31 +10,65 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <cstdio>
+#include <string_view>
+
+namespace {
+
+struct CommandLine {
+    QCommandLineOption Driver{QStringLiteral("driver"),
+                              QStringLiteral("Camera driver library to load."),
+                              QStringLiteral("PATH")};
+    QCommandLineOption Indi{QStringLiteral("indi"),
+                            QStringLiteral("Camera on an INDI server (port 7624 unless given; "
+                                           "the first camera unless DEVICE is given)."),
+                            QStringLiteral("HOST[:PORT][/DEVICE]")};
+    QCommandLineOption Tools{
+        QStringLiteral("tools"),
+        QStringLiteral("Show the Tools menu: solar mode, Roddier tool, focus tool, measure mode.")};
+    QCommandLineParser Parser;
+
+    CommandLine() {
+        Parser.setApplicationDescription(
+            QStringLiteral("Capture program for astronomy video cameras"));
+        Parser.addHelpOption();
+        Parser.addOption(Driver);
+        Parser.addOption(Indi);
+        Parser.addOption(Tools);
+    }
+};
+
+// "--help" is answered before any window system is asked for, so that it
+// works on a machine without a display too.
+bool AsksOnlyForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "-h" || arg == "--help")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (AsksOnlyForHelp(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(orbicap::kApplicationTitle);
+        CommandLine line;
+        line.Parser.process(app); // prints the help and ends the program
+        return 0;
+    }
     orbicap::PreferQtEventDispatcher();
     QApplication app(argc, argv);
     QApplication::setApplicationName(orbicap::kApplicationTitle);
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Capture program for astronomy video cameras"));
-    parser.addHelpOption();
-    const QCommandLineOption driver(QStringLiteral("driver"),
-                                    QStringLiteral("Camera driver library to load."),
-                                    QStringLiteral("PATH"));
-    parser.addOption(driver);
-    const QCommandLineOption indi(
-        QStringLiteral("indi"),
-        QStringLiteral("Camera on an INDI server (port 7624 unless given; "
-                       "the first camera unless DEVICE is given)."),
-        QStringLiteral("HOST[:PORT][/DEVICE]"));
-    parser.addOption(indi);
-    const QCommandLineOption tools(
-        QStringLiteral("tools"),
-        QStringLiteral("Show the Tools menu: solar mode, Roddier tool, focus tool, measure mode."));
-    parser.addOption(tools);
+    CommandLine line;
+    QCommandLineParser& parser = line.Parser;
+    const QCommandLineOption& driver = line.Driver;
+    const QCommandLineOption& indi = line.Indi;
+    const QCommandLineOption& tools = line.Tools;
     parser.process(app);
 
     orbicap::InstanceLock instance;
