@@ -65,11 +65,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(orbicap::kApplicationTitle);
     CommandLine line;
-    QCommandLineParser& parser = line.Parser;
-    const QCommandLineOption& driver = line.Driver;
-    const QCommandLineOption& indi = line.Indi;
-    const QCommandLineOption& tools = line.Tools;
-    parser.process(app);
+    line.Parser.process(app);
 
     orbicap::InstanceLock instance;
     if (!instance.Acquire()) {
@@ -83,10 +79,11 @@ int main(int argc, char** argv) {
 
     orbicap::AppContext context;
     orbicap::StartupOptions options;
-    options.DriverPath = orbicap::ChooseDriverPath(
-        parser.value(driver).toStdString(), QApplication::applicationDirPath().toStdString());
-    if (parser.isSet(indi)) {
-        const auto target = orbicap::ParseIndiTarget(parser.value(indi).toStdString());
+    options.DriverPath =
+        orbicap::ChooseDriverPath(line.Parser.value(line.Driver).toStdString(),
+                                  QApplication::applicationDirPath().toStdString());
+    if (line.Parser.isSet(line.Indi)) {
+        const auto target = orbicap::ParseIndiTarget(line.Parser.value(line.Indi).toStdString());
         if (!target) {
             std::fprintf(stderr, "orbicap: --indi takes HOST[:PORT][/DEVICE]\n");
             return 2;
@@ -94,7 +91,7 @@ int main(int argc, char** argv) {
         options.DriverPath =
             orbicap::UseIndiTarget(*target, QApplication::applicationDirPath().toStdString());
     }
-    options.ShowTools = parser.isSet(tools);
+    options.ShowTools = line.Parser.isSet(line.Tools);
     orbicap::TForm1 window(context, options, &splash);
     const orbicap::SignalBridge signalBridge([&window] { window.close(); });
     if (window.Startup() != orbicap::TForm1::StartResult::Running)
