@@ -174,6 +174,8 @@ void TVideoCapture::StartExposure(ImageLst& record) {
 }
 
 void TVideoCapture::Pass(std::stop_token& stop) {
+    if (!WaitForRoomInQueue(stop))
+        return;
     const int exposureMs = ExposureMs;
     if (!Recording) {
         const Geometry geometry{RequestedWidth, RequestedHeight, TenBitRequested};
@@ -243,6 +245,19 @@ bool TVideoCapture::WaitForExposure(Tick started, int exposureMs, std::stop_toke
             exposing_ = false;
             return false;
         }
+    }
+}
+
+bool TVideoCapture::WaitForRoomInQueue(std::stop_token& stop) {
+    for (;;) {
+        const std::size_t limit = FramesAheadLimit;
+        if (limit == 0 || queue_.Length() < limit)
+            return true;
+        if (!KeepRunning(stop))
+            return false;
+        // The queue holds frames for a while yet; a short sleep keeps the
+        // core free for the writer without letting it run dry.
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
 }
 

@@ -44,6 +44,11 @@ public:
     std::atomic<bool> TenBitMode{false};
     std::atomic<bool> MeasureActive{false};
     std::atomic<bool> FocusAidVisible{false};
+    // When non-zero, no exposure starts while this many frames wait in the
+    // queue: the camera then runs at most that far ahead of whoever takes the
+    // frames, instead of filling memory when it is faster than the disk.
+    // 0 (the default) never holds the camera back.
+    std::atomic<std::size_t> FramesAheadLimit{0};
     // Receiver of WM_FRAMEREADY in the window thread.
     std::atomic<QObject*> MainWindowHandle{nullptr};
 
@@ -90,6 +95,8 @@ private:
     std::unique_ptr<ImageLst> MakeRecord();
     bool WaitForExposure(Tick started, int exposureMs, std::stop_token& stop);
     void PauseWhileRunning(int ms, std::stop_token& stop);
+    // False when the thread was asked to end while it waited.
+    bool WaitForRoomInQueue(std::stop_token& stop);
     bool KeepRunning(const std::stop_token& stop) const;
     void ApplyPriority();
 

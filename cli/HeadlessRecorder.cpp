@@ -65,6 +65,8 @@ int RunHeadlessRecording(const RecordOptions& options, const std::string& execut
     recorder.Setup.Model = CameraModelName(context.Camera.GetVIDPID());
     if (options.QueueLimitMb)
         recorder.QueueBudgetBytes = static_cast<std::uint64_t>(*options.QueueLimitMb) << 20;
+    if (options.FramesAhead)
+        capture.FramesAheadLimit = static_cast<std::size_t>(*options.FramesAhead);
     flow.Inputs = [] {
         IntakeInputs in;
         in.HistogramChecked = false;

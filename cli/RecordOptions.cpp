@@ -43,9 +43,9 @@ QString CheckOut(const QString& out) {
 
 // Options that take a value, as --name VALUE or --name=VALUE.
 bool TakesValue(const QString& option) {
-    static const char* const kNames[] = {"--out",         "--format", "--frames",     "--seconds",
-                                         "--exposure",    "--gain",   "--resolution", "--driver",
-                                         "--queue-limit", "--indi"};
+    static const char* const kNames[] = {"--out",         "--format", "--frames",      "--seconds",
+                                         "--exposure",    "--gain",   "--resolution",  "--driver",
+                                         "--queue-limit", "--indi",   "--frames-ahead"};
     for (const char* name : kNames)
         if (option == QLatin1String(name))
             return true;
@@ -87,6 +87,9 @@ const char* RecordUsage() {
            "                          default device the first camera)\n"
            "  --queue-limit MB        end the recording when frames waiting for the disk take\n"
            "                          more than MB megabytes (default: half the memory)\n"
+           "  --frames-ahead N        start an exposure only while fewer than N frames wait\n"
+           "                          for the disk: the frame rate falls to what the disk\n"
+           "                          takes instead of the queue filling memory\n"
            "  --stats                 print resident memory before and at the peak of the\n"
            "                          recording (bytes)\n"
            "  --no-log                no capture log NAME.txt beside the recording\n"
@@ -180,6 +183,11 @@ ParseResult ParseRecordOptions(const QStringList& arguments) {
             if (!n)
                 return fail(QStringLiteral("--queue-limit takes megabytes from 1 to 16777216"));
             o.QueueLimitMb = *n;
+        } else if (a == "--frames-ahead") {
+            const auto n = ParseInt(*v, 1, 99999);
+            if (!n)
+                return fail(QStringLiteral("--frames-ahead takes a number from 1 to 99999"));
+            o.FramesAhead = *n;
         } else if (a == "--driver") {
             o.Driver = v->toStdString();
         } else if (a == "--indi") {

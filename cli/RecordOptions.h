@@ -25,6 +25,8 @@ struct RecordOptions {
     // Megabytes the frame queue may hold before the recording is ended;
     // unset: half of the physical memory.
     std::optional<int> QueueLimitMb;
+    // Frames the camera may run ahead of the disk; unset: no bound.
+    std::optional<int> FramesAhead;
     // Print the resident memory before and at the peak of the recording.
     bool Stats = false;
     bool NoLog = false;        // no capture log beside the recording

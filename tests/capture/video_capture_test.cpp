@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace orbicap {
 namespace {
@@ -170,6 +171,33 @@ TEST_F(CaptureTest, FocusAidAndMeasurementPaceTheFrames) {
             EXPECT_LT(seen.shortestGapMs, p.pauseMs) << p.exposureMs << " ms, unpaced";
         }
     }
+}
+
+// Nobody takes frames until the event loop runs: with a bound the queue
+// stops at it, without one it keeps growing, and once frames are taken
+// again the camera goes on where it stopped, with no frame left out.
+TEST_F(CaptureTest, FramesAheadLimitHoldsTheCameraBack) {
+    // Polls without running the event loop, so no frame is taken meanwhile.
+    const auto queueReaches = [&](std::size_t length) {
+        const auto until = Clock::now() + std::chrono::seconds(10);
+        while (queue.Length() < length && Clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return queue.Length() >= length;
+    };
+    test::SimKnobs knobs;
+    knobs.Unpaced = true;
+    capture.FramesAheadLimit = 4;
+    Start(knobs, 1);
+    ASSERT_TRUE(queueReaches(4));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(queue.Length(), 4u);
+    ASSERT_TRUE(FrameReceiver::RunUntil([&] { return receiver.Frames.size() >= 20; }, 10000));
+    capture.FramesAheadLimit = 0;
+    EXPECT_TRUE(queueReaches(queue.Length() + 20));
+    capture.Stop();
+    FrameReceiver::RunUntil([&] { return queue.Length() == 0; }, 10000);
+    for (std::size_t i = 1; i < receiver.Frames.size(); ++i)
+        ASSERT_EQ(receiver.Frames[i].Stamp, receiver.Frames[i - 1].Stamp + 1) << i;
 }
 
 TEST_F(CaptureTest, RecordingFreezesTheCameraSettings) {

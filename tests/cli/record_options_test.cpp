@@ -32,10 +32,14 @@ TEST(RecordOptions, DefaultsToOneSerFrame) {
     EXPECT_EQ(r.Options->Format, "ser");
     EXPECT_EQ(r.Options->Frames, 1);
     EXPECT_FALSE(r.Options->Seconds);
+    EXPECT_FALSE(r.Options->FramesAhead);
     EXPECT_FALSE(r.Options->NoLog || r.Options->FitsKeywords);
     const ParseResult files = ParseRecordOptions({"--out", "A/B", "--no-log", "--fits-keywords"});
     ASSERT_TRUE(files.Options) << files.Error;
     EXPECT_TRUE(files.Options->NoLog && files.Options->FitsKeywords);
+    const ParseResult ahead = ParseRecordOptions({"--out", "A/B", "--frames-ahead", "64"});
+    ASSERT_TRUE(ahead.Options) << ahead.Error;
+    EXPECT_EQ(ahead.Options->FramesAhead, 64);
 }
 
 TEST(RecordOptions, RefusesBadArguments) {
@@ -53,6 +57,7 @@ TEST(RecordOptions, RefusesBadArguments) {
         {"--out", "A/B", "--bogus"},
         {"--out", "A/B", "--queue-limit", "0"},
         {"--out", "A/B", "--queue-limit", "many"},
+        {"--out", "A/B", "--frames-ahead", "0"},
     };
     for (const QStringList& args : bad) {
         const ParseResult r = ParseRecordOptions(args);
