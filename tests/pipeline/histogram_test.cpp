@@ -25,8 +25,9 @@ TEST(HistogramCount, MatchesAPlainCountForAnyLength) {
     std::vector<std::uint8_t> pixels(10007);
     for (auto& p : pixels)
         p = static_cast<std::uint8_t>(rng() % 7 == 0 ? rng() : 3);
-    for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8},
-                          std::size_t{9}, pixels.size()}) {
+    for (std::size_t n :
+         {std::size_t{0}, std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{9},
+          std::size_t{15}, std::size_t{16}, std::size_t{17}, pixels.size()}) {
         HistogramCounts expected{};
         for (std::size_t k = 0; k < n; ++k)
             ++expected[pixels[k]];
