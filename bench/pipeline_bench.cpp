@@ -3,6 +3,7 @@
 // run. Compare: ProcessFrame8 / Memcpy/360960, ProcessFrame10 / Memcpy/721920,
 // GreyDisplay/Z / Memcpy/<display bytes at Z>, HistogramCount / HistogramPlainLoop.
 #include "bench/PipelineFixtures.h"
+#include "pipeline/CpuFeatures.h"
 #include "pipeline/DisplayScaler.h"
 #include "pipeline/FrameIntake.h"
 #include "pipeline/HistogramCount.h"
@@ -15,6 +16,11 @@
 #include <cstring>
 #include <random>
 #include <vector>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define ORBICAP_BENCH_VECTOR512 1
+#include <immintrin.h>
+#endif
 
 namespace orbicap {
 namespace {
@@ -102,6 +108,58 @@ void SourceReads(benchmark::State& state) {
     }
 }
 BENCHMARK(SourceReads)->Arg(25)->Arg(50)->ComputeStatistics("min", Fastest);
+
+#ifdef ORBICAP_BENCH_VECTOR512
+// The memory traffic of the 512-bit kernel at 25 % with nothing computed:
+// every 64-byte line of the source rows shown, loaded whole from its line
+// boundary (so no load straddles two lines), and the picture stored in the
+// kernel's 64-byte blocks, each after the four lines it is made from, with
+// the picture lines two rows further on fetched ahead (which took a fifth off
+// the stores on a processor where they missed the cache). Set beside the
+// source reads, it tells how much of the display row's time the processor's
+// loads and stores alone take.
+__attribute__((target("avx512f"))) void MemoryTraffic(benchmark::State& state) {
+    if (!HasByteShuffle512()) {
+        state.SkipWithError("the display kernel here is not the 512-bit one");
+        return;
+    }
+    constexpr int kLine = 64;
+    const auto planet = PlanetFrame();
+    // A copy that starts on a line boundary and has a spare line at the end,
+    // so every whole-line load stays inside it.
+    std::vector<std::uint8_t> storage(planet.size() + 2 * kLine);
+    std::uint8_t* const frame =
+        storage.data() + (kLine - reinterpret_cast<std::uintptr_t>(storage.data()) % kLine);
+    std::memcpy(frame, planet.data(), planet.size());
+    const PixelSize size = ZoomedSize(kW, kH, 25);
+    std::vector<std::uint8_t> display(static_cast<std::size_t>(size.Width) * size.Height);
+    const int blocks = (size.Width + kLine - 1) / kLine;
+    for (auto _ : state) {
+        for (int dy = 0; dy < size.Height; ++dy) {
+            const std::uint8_t* row = frame + static_cast<std::size_t>(4 * dy) * kW;
+            const std::uint8_t* first = row - reinterpret_cast<std::uintptr_t>(row) % kLine;
+            const std::uint8_t* lastFour = first + ((row + kW - first - 1) / kLine - 3) * kLine;
+            std::uint8_t* out = display.data() + static_cast<std::size_t>(dy) * size.Width;
+            if (dy + 2 < size.Height)
+                for (int x = 0; x < size.Width + kLine - 1; x += kLine)
+                    _mm_prefetch(reinterpret_cast<const char*>(out + 2 * size.Width +
+                                                               std::min(x, size.Width - 1)),
+                                 _MM_HINT_T0);
+            for (int b = 0; b < blocks; ++b) {
+                const std::uint8_t* lines = std::min(first + 4 * kLine * b, lastFour);
+                const __m512i block = _mm512_or_si512(
+                    _mm512_or_si512(_mm512_load_si512(lines), _mm512_load_si512(lines + kLine)),
+                    _mm512_or_si512(_mm512_load_si512(lines + 2 * kLine),
+                                    _mm512_load_si512(lines + 3 * kLine)));
+                _mm512_storeu_si512(out + std::min(b * kLine, size.Width - kLine), block);
+            }
+        }
+        benchmark::DoNotOptimize(display.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(MemoryTraffic)->Arg(25)->ComputeStatistics("min", Fastest);
+#endif
 
 BENCHMARK_CAPTURE(GreyDisplay, GreyDisplay, GreyKernel::Best)
     ->Arg(25)

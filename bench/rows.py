@@ -78,7 +78,7 @@ def kernel_rows(build, wanted):
     specs = [s for s in specs if s[0] in wanted]
     if specs:
         medians = run_gbench(binary,
-                             "ProcessFrame|GreyDisplay/GreyDisplay/|Memcpy|Histogram|SourceReads")
+                             "ProcessFrame|GreyDisplay/GreyDisplay/|Memcpy|Histogram|SourceReads|MemoryTraffic")
         for name, target, ours, limit in specs:
             row = Row(name, target)
             if ours in medians and limit in medians:
@@ -89,6 +89,10 @@ def kernel_rows(build, wanted):
                     if copy:
                         row.note += (f"; memcpy of the picture {copy / 1000:.2f} us,"
                                      f" {medians[ours] / copy:.2f} x")
+                    if (traffic := medians.get("MemoryTraffic/25")):
+                        # The kernel's loads and stores with nothing computed.
+                        row.note += (f"; its loads and stores alone {traffic / 1000:.2f} us,"
+                                     f" {traffic / medians[limit]:.2f} x the limit")
                 elif (reads := medians.get(f"SourceReads/{name.removeprefix('display_z')}")):
                     # For reading the reductions: loading the source lines
                     # they show, with nothing done to them.
