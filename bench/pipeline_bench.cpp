@@ -114,10 +114,10 @@ BENCHMARK(SourceReads)->Arg(25)->Arg(50)->ComputeStatistics("min", Fastest);
 // every 64-byte line of the source rows shown, loaded whole from its line
 // boundary (so no load straddles two lines), and the picture stored in the
 // kernel's 64-byte blocks, each after the four lines it is made from, with
-// the picture lines two rows further on fetched ahead (which took a fifth off
-// the stores on a processor where they missed the cache). Set beside the
-// source reads, it tells how much of the display row's time the processor's
-// loads and stores alone take.
+// the picture lines two rows further on fetched ahead (which took about a
+// sixth off the whole loop on a processor where those lines missed the
+// cache). Set beside the source reads, it tells how much of the display row's
+// time the processor's loads and stores alone take.
 __attribute__((target("avx512f"))) void MemoryTraffic(benchmark::State& state) {
     if (!HasByteShuffle512()) {
         state.SkipWithError("the display kernel here is not the 512-bit one");

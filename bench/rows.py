@@ -77,8 +77,8 @@ def kernel_rows(build, wanted):
     specs.append(("histogram", 0.5, "HistogramCount", "HistogramPlainLoop"))
     specs = [s for s in specs if s[0] in wanted]
     if specs:
-        medians = run_gbench(binary,
-                             "ProcessFrame|GreyDisplay/GreyDisplay/|Memcpy|Histogram|SourceReads|MemoryTraffic")
+        medians = run_gbench(binary, "ProcessFrame|GreyDisplay/GreyDisplay/|Memcpy|Histogram"
+                                     "|SourceReads|MemoryTraffic")
         for name, target, ours, limit in specs:
             row = Row(name, target)
             if ours in medians and limit in medians:
